@@ -1,0 +1,140 @@
+#include "app/principale.h"
+
+#include "common/PathHelpers.h"
+#include "platform/Application.h"
+#include "platform/MessageBox.h"
+#include "platform/SpecialFolders.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QShowEvent>
+
+bool PlayActive = false;
+int32_t PlayIndex = 0;
+std::string SourceDir;
+std::string CurrentFile;
+std::string CurrentPath;
+
+namespace {
+const char* const PublisherAddress = "http://www.quelmo.example";
+}
+
+// The glyphs live in a static library's resources, which must be registered before first use.
+static void InitGlyphResources()
+{
+    Q_INIT_RESOURCE(principale);
+}
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent)
+{
+    InitGlyphResources();
+    setupUi(this);
+    if (TApplication* app = TApplication::Instance())
+        app->AddForm(this);
+    RunHandler([this] { FormCreate(); });
+}
+
+TForm1::~TForm1()
+{
+    RunHandler([this] { FormDestroy(); });
+    if (TApplication* app = TApplication::Instance())
+        app->RemoveForm(this);
+}
+
+std::string TForm1::AboutText()
+{
+    return std::string("Quelmo v1.3 - Dovrenne - 01/2009 - ") + PublisherAddress;
+}
+
+void TForm1::FormCreate()
+{
+    Initialising = true;
+    PlayActive = false;
+    PlayIndex = 0;
+    IniFileName = SpecialFolderPath(SpecialFolders::AppData) + "Quelmo.ini";
+    Media1->SetTimeFormat(0); // milliseconds
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // A restore from minimised arrives as a spontaneous show: it is not a show of a hidden window.
+    if (event->spontaneous())
+        return;
+    if (!m_Shown) {
+        m_Shown = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
+    RunHandler([this] { FormShow(); });
+}
+
+void TForm1::FormShow()
+{
+    // Whatever happens below, the show ends with the drive list's change handler active.
+    struct EndInitialising
+    {
+        TForm1* Form;
+        ~EndInitialising() { Form->Initialising = false; }
+    } endInitialising{this};
+
+    PlayActive = false;
+    LoadSettings();
+    LSource->SetDrive(SavedDrive);
+    // FIXME: the directory list's Directory and ItemIndex steps come with the directory list.
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    RunHandler([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm1::FormClose()
+{
+    Media1->SetNotify(false);
+    Media1->Close();
+}
+
+void TForm1::FormDestroy()
+{
+    RememberSource();
+    SaveSettings();
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    TApplication* app = TApplication::Instance();
+    if (app == nullptr)
+        return;
+    if (isMinimized())
+        app->FormMinimized();
+    else
+        app->FormRestored();
+}
+
+void TForm1::BitBtn1Click()
+{
+    RunHandler([this] {
+        TApplication::Instance()->ProcessMessages();
+        StopIfPlaying();
+        close();
+    });
+}
+
+void TForm1::Button1Click()
+{
+    RunHandler([] {
+        MessageBoxRequest request;
+        request.Text = AboutText();
+        request.Caption = "Information";
+        request.Icon = MessageIcon::Information;
+        request.CenterOnScreen = true;
+        request.HelpContext = 0;
+        ShowMessageBox(request);
+    });
+}

@@ -1,0 +1,66 @@
+#pragma once
+// Basic idea: the drive table gives Linux mount points the drive letters that the program's path
+// texts use ("c:\home\ana\Musique"). By default c is "/" and every other real volume (fixed,
+// removable, network, CD-ROM, RAM disk) gets a letter from d on, in the order of its mount point;
+// pseudo file systems and system tmpfs get none. Tests and the QUELMO_DRIVES environment variable
+// replace the table, so that "c:" can stand for a temporary folder. The table is read on the UI
+// thread; it is built once and changes only when a test or the program replaces it.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The platform's drive-kind codes, as the drive list shows them.
+enum class DriveKind : int {
+    Unknown = 0,
+    NoRootDir = 1,
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    CDRom = 5,
+    RamDisk = 6,
+};
+
+struct DriveInfo
+{
+    char Letter = 0;        // lower-case letter, 'a' to 'z'
+    std::string Root;       // POSIX mount root, without a final "/" unless it is "/"
+    DriveKind Kind = DriveKind::Fixed;
+    std::string Device;     // mount source (block device, "server:/export", "//server/share")
+    std::string FsType;     // file-system type of the mount table
+    std::string RemoteName; // network drives: "\\server\share"; empty otherwise
+    std::string Label;      // volume label if known without touching the medium; see VolumeLabel()
+    bool LabelKnown = false;
+};
+
+class DriveTable
+{
+public:
+    DriveTable() = default;
+    explicit DriveTable(std::vector<DriveInfo> drives);
+
+    // The table built from /proc/self/mountinfo, or from QUELMO_DRIVES when that is set
+    // ("c=/srv/music;d=/media/usb:removable;z=/mnt/share:remote:\\srv\share").
+    static DriveTable FromSystem();
+    // Parses the QUELMO_DRIVES form; entries that do not parse are skipped.
+    static DriveTable FromSpecification(const std::string& text);
+
+    // The table the program works with. Built from the system at first use.
+    static const DriveTable& Current();
+    static void SetCurrent(DriveTable table);
+
+    const std::vector<DriveInfo>& Drives() const { return m_Drives; }
+    const DriveInfo* Find(char letter) const;
+    // Bit n set for each present letter ('a' + n).
+    uint32_t LogicalDrives() const;
+    // The drive whose root holds the POSIX path, the longest root winning.
+    const DriveInfo* FindByPosix(const std::string& posixPath) const;
+    // The network drive whose remote name is "\\server\share" (case-blind).
+    const DriveInfo* FindByRemoteName(const std::string& remoteName) const;
+
+private:
+    std::vector<DriveInfo> m_Drives; // sorted by letter
+};
+
+// Kind of the drive of a root text such as "c:\"; Unknown when there is no such letter.
+DriveKind GetDriveKind(const std::string& rootText);

@@ -1,0 +1,49 @@
+#pragma once
+// Basic idea: the file operations the components need, on path texts (Paths.h): attributes, the
+// existence tests, a case-blind "*"/"?" search over one directory, folder creation. Attributes
+// follow the Windows ones: directory; hidden for a name starting with "."; read-only when the user
+// may not write the file; never system. Each failure sets the Windows last error (WinError.h).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum FileAttribute : uint32_t {
+    faReadOnly = 0x01,
+    faHidden = 0x02,
+    faSystem = 0x04,
+    faVolumeID = 0x08,
+    faDirectory = 0x10,
+    faArchive = 0x20,
+};
+
+namespace FileSystem {
+
+// The attributes of a path; nullopt (and the last error set) when it cannot be read.
+std::optional<uint32_t> GetAttributes(const std::string& path);
+bool FileExists(const std::string& path);      // exists and is not a directory
+bool DirectoryExists(const std::string& path); // exists and is a directory
+
+// Case-blind match of a name against a pattern of "*" (any run) and "?" (one character). "*.*"
+// matches every name, as on Windows. Characters are compared as UTF-8 when both are valid UTF-8,
+// else byte by byte with ASCII case folding.
+bool MatchesPattern(const std::string& name, const std::string& pattern);
+
+struct FoundEntry
+{
+    std::string Name; // as it appears in a path text (Paths::NameFromPosix)
+    uint32_t Attributes = 0;
+};
+
+// Every entry of a directory whose name matches the pattern, in the order the system returns
+// them. Entries that are hidden, system or directories are skipped unless that attribute is in
+// `include`; "." and ".." are never returned. Returns 0 or the Windows error code of a directory
+// that cannot be read (then `found` is left empty).
+int FindFiles(const std::string& directory, const std::string& pattern, uint32_t include,
+              std::vector<FoundEntry>& found);
+
+// Creates one directory level. Returns 0 or the Windows error code.
+int CreateDirectory(const std::string& path);
+
+} // namespace FileSystem

@@ -1,0 +1,32 @@
+#pragma once
+// Basic idea: modal message boxes, as the program's components ask for them (the standard error
+// box, the about box, the help code's boxes). They are classic boxes: an icon, a text, one or more
+// buttons, a caption. Tests install a hook that answers instead of showing anything, and read back
+// what was asked. UI thread only.
+
+#include <functional>
+#include <string>
+
+enum class MessageIcon { None, Stop, Question, Exclamation, Information };
+
+struct MessageBoxRequest
+{
+    std::string Text;
+    std::string Caption;
+    MessageIcon Icon = MessageIcon::None;
+    bool CenterOnScreen = false;
+    int HelpContext = 0;
+};
+
+// Result of a box with one OK button.
+constexpr int IDOK = 1;
+
+int ShowMessageBox(const MessageBoxRequest& request);
+
+// The Windows form: flags 0 (OK), 16 (stop), 32 (question), 48 (exclamation), 64 (information).
+int MessageBoxA(const std::string& text, const std::string& caption, unsigned flags);
+
+// While a hook is set, every box goes to it instead of the screen. Pass an empty function to
+// restore the real boxes.
+using MessageBoxHook = std::function<int(const MessageBoxRequest&)>;
+void SetMessageBoxHook(MessageBoxHook hook);

@@ -1,0 +1,36 @@
+#pragma once
+// Basic idea: the program names files with Windows path texts ("c:\home\ana\Musique\a.mp3",
+// "\\server\share\x") and this layer turns them into POSIX paths only at the last step, before a
+// system call. Drive letters come from the drive table (Drives.h); relative texts resolve against
+// the emulated current directory (CurrentDir.h). A Linux name may hold "\" or ":", which would
+// break a path text, so such characters travel inside path texts as the private-use characters
+// U+F05C and U+F03A and are turned back at the last step. Any bytes, UTF-8 or not, pass unchanged.
+// UI thread only, like the current directory it reads.
+
+#include <optional>
+#include <string>
+
+namespace Paths {
+
+// A POSIX file name as it appears in a path text, and back.
+std::string NameFromPosix(const std::string& posixName);
+std::string NameToPosix(const std::string& name);
+
+// The text's drive part: "c:" for "c:\x" or "c:x"; "\\server\share" for a network path; else empty.
+std::string DrivePart(const std::string& text);
+
+// The full absolute form of a path text, as the system would report it: relative texts resolved
+// against the current directory, "d:" against drive d's current directory, "\x" against the
+// current drive's root; "/" taken as "\"; empty components and "." dropped, ".." stepping up but
+// never above the root; no final "\" except at a root ("c:\").
+std::string ExpandPath(const std::string& text);
+
+// The POSIX path of a path text (expanded first). Returns 0, or the Windows error code: 3 for a
+// drive letter that names no drive, 53 for a network share that no drive maps.
+int ToPosix(const std::string& text, std::string& posixPath);
+
+// The path text of an absolute POSIX path, through the drive with the longest mount root that
+// holds it; nullopt when no drive holds it.
+std::optional<std::string> FromPosix(const std::string& posixPath);
+
+} // namespace Paths

@@ -1,0 +1,20 @@
+#pragma once
+// Basic idea: the shell's special folders, carried to Linux. Folder 26 (the user's application
+// data) is $XDG_CONFIG_HOME or ~/.config; folder 35 (machine-wide application data) is the first
+// entry of $XDG_CONFIG_DIRS or /etc/xdg. Tests point both elsewhere through the environment.
+
+#include <string>
+
+namespace SpecialFolders {
+
+constexpr int AppData = 26;       // CSIDL_APPDATA
+constexpr int CommonAppData = 35; // CSIDL_COMMON_APPDATA
+
+// The POSIX path of a special folder, without a final "/"; empty for a number we do not know.
+std::string PosixPath(int csidl);
+
+// The same as a path text ("c:\home\ana\.config"), without a final "\"; empty when unknown or
+// when no drive holds it.
+std::string PathText(int csidl);
+
+} // namespace SpecialFolders

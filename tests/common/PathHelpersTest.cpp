@@ -1,0 +1,73 @@
+// The small path helpers, with the special folders pointed at temporary trees.
+
+#include "TestSupport.h"
+#include "common/PathHelpers.h"
+#include "platform/SpecialFolders.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(PathHelpersTest, TwoDigitsAndLastChar)
+{
+    const std::pair<int32_t, const char*> cases[] = {{0, "00"},   {7, "07"},    {10, "10"},
+                                                     {59, "59"},  {100, "100"}, {125, "125"},
+                                                     {-5, "0-5"}, {-12, "0-12"}};
+    for (const auto& [n, text] : cases)
+        EXPECT_EQ(TwoDigits(n), text) << n;
+    EXPECT_EQ(LastChar(""), ' ');
+    EXPECT_EQ(LastChar("c:"), ':');
+}
+
+TEST(PathHelpersTest, AddBackslash)
+{
+    std::string path = "c:\\x";
+    AddBackslash(path);
+    EXPECT_EQ(path, "c:\\x\\");
+    AddBackslash(path);
+    EXPECT_EQ(path, "c:\\x\\");
+    std::string empty;
+    AddBackslash(empty);
+    EXPECT_EQ(empty, "\\");
+}
+
+TEST(PathHelpersTest, SpecialFoldersFollowTheEnvironment)
+{
+    TempTree tree;
+    tree.MakeDir("Profiles/Data");
+    tree.MakeDir("etc");
+    DriveScope drives{std::vector<DriveInfo>{{'d', tree.Path(), DriveKind::Fixed, "", "", "", "", false}}};
+    ::setenv("XDG_CONFIG_HOME", (tree / "Profiles/Data").c_str(), 1);
+    ::setenv("XDG_CONFIG_DIRS", (tree / "etc" + ":/etc/xdg").c_str(), 1);
+    EXPECT_EQ(SpecialFolderPath(SpecialFolders::AppData), "d:\\Profiles\\Data\\");
+    EXPECT_EQ(SpecialFolderPath(SpecialFolders::CommonAppData), "d:\\etc\\");
+    ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    ::setenv("HOME", (tree / "Profiles").c_str(), 1);
+    EXPECT_EQ(SpecialFolderPath(SpecialFolders::AppData), "d:\\Profiles\\.config\\");
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_CONFIG_DIRS");
+}
+
+TEST(PathHelpersTest, WindowsFolderEndsWithOneBackslash)
+{
+    TempTree tree;
+    tree.MakeDir("sys");
+    DriveScope drives(tree.Path());
+    ::setenv("QUELMO_WINDIR", (tree / "sys").c_str(), 1);
+    EXPECT_EQ(WindowsFolder(), "c:\\sys\\");
+    ::unsetenv("QUELMO_WINDIR");
+}
+
+TEST(PathHelpersTest, EnsureFolderCreatesOnlyTheLastLevel)
+{
+    TempTree tree;
+    DriveScope drives(tree.Path());
+    EnsureFolder("c:\\Varentis");
+    EXPECT_TRUE(tree.Exists("Varentis"));
+    EnsureFolder("c:\\Varentis"); // already there: nothing happens
+    EnsureFolder("c:\\A\\B");     // parent missing: ignored
+    EXPECT_FALSE(tree.Exists("A"));
+}
+
+} // namespace

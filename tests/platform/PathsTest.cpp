@@ -1,0 +1,160 @@
+// Path texts, the drive table and the emulated current directory, on real temporary trees.
+
+#include "TestSupport.h"
+#include "platform/CurrentDir.h"
+#include "platform/Drives.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "platform/WinError.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+class PathsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        tree.MakeDir("c/Music/Album");
+        tree.MakeDir("d/Films");
+        tree.MakeDir("share/A");
+        tree.WriteFile("c/Music/a.mp3");
+    }
+    TempTree tree;
+    DriveScope drives{std::vector<DriveInfo>{
+        {'c', tree / "c", DriveKind::Fixed, "", "", "", "", false},
+        {'d', tree / "d", DriveKind::Removable, "", "", "", "", false},
+        {'z', tree / "share", DriveKind::Remote, "", "", "\\\\srv\\music", "", false},
+    }};
+};
+
+TEST_F(PathsTest, ExpandPathResolvesEveryForm)
+{
+    ASSERT_EQ(CurrentDir::Set("c:\\Music"), 0);
+    ASSERT_EQ(CurrentDir::Set("d:\\Films"), 0);
+    ASSERT_EQ(CurrentDir::Set("c:\\Music"), 0);
+    struct Case
+    {
+        const char* Input;
+        const char* Expected;
+    } cases[] = {
+        {"c:\\Music\\Album", "c:\\Music\\Album"},
+        {"Album", "c:\\Music\\Album"},          // relative to the current directory
+        {"d:", "d:\\Films"},                    // drive d's own current directory
+        {"D:x", "D:\\Films\\x"},                // drive-relative, letter as given
+        {"\\x\\y", "c:\\x\\y"},                 // root-relative on the current drive
+        {"c:\\\\Music\\\\Album", "c:\\Music\\Album"}, // doubled separators
+        {"c:\\..\\..", "c:\\"},                 // ".." never climbs above the root
+        {"c:\\Music\\.\\Album\\..", "c:\\Music"},
+        {"c:/Music/Album/", "c:\\Music\\Album"},
+        {"e:", "e:\\"},                          // a drive without a current directory: its root
+        {"\\\\srv\\music\\A\\..\\A", "\\\\srv\\music\\A"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Paths::ExpandPath(c.Input), c.Expected) << c.Input;
+}
+
+TEST_F(PathsTest, ToPosixAndBack)
+{
+    std::string posix;
+    EXPECT_EQ(Paths::ToPosix("c:\\Music\\a.mp3", posix), 0);
+    EXPECT_EQ(posix, tree / "c/Music/a.mp3");
+    EXPECT_EQ(Paths::ToPosix("\\\\SRV\\Music\\A", posix), 0);
+    EXPECT_EQ(posix, tree / "share/A");
+    EXPECT_EQ(Paths::ToPosix("q:\\x", posix), WinError::PathNotFound);
+    EXPECT_EQ(Paths::ToPosix("\\\\other\\share\\x", posix), WinError::BadNetPath);
+
+    EXPECT_EQ(Paths::FromPosix(tree / "c/Music"), "c:\\Music");
+    EXPECT_EQ(Paths::FromPosix(tree / "c"), "c:\\");
+    EXPECT_EQ(Paths::FromPosix(tree / "share/A"), "z:\\A");
+    EXPECT_EQ(Paths::FromPosix("/nowhere/else"), std::nullopt);
+}
+
+TEST_F(PathsTest, LongestMountRootWins)
+{
+    DriveScope nested{std::vector<DriveInfo>{
+        {'c', tree.Path(), DriveKind::Fixed, "", "", "", "", false},
+        {'d', tree / "d", DriveKind::Fixed, "", "", "", "", false},
+    }};
+    EXPECT_EQ(Paths::FromPosix(tree / "d/Films"), "d:\\Films");
+    EXPECT_EQ(Paths::FromPosix(tree / "dd"), "c:\\dd"); // a sibling that only shares the prefix
+}
+
+TEST_F(PathsTest, NamesWithBackslashOrColonStayOneName)
+{
+    tree.WriteFile("c/Music/a\\b.mp3", "x");
+    tree.WriteFile("c/Music/ti:me.mp3", "y");
+    const auto text = Paths::FromPosix(tree / "c/Music/a\\b.mp3");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->find('\\', 9), std::string::npos) << "the name holds no separator: " << *text;
+    std::string posix;
+    ASSERT_EQ(Paths::ToPosix(*text, posix), 0);
+    EXPECT_EQ(posix, tree / "c/Music/a\\b.mp3");
+    EXPECT_TRUE(FileSystem::FileExists(*text));
+    EXPECT_FALSE(FileSystem::FileExists("c:\\Music\\a\\b.mp3")); // the plain text names a path of two names
+
+    const auto colon = Paths::FromPosix(tree / "c/Music/ti:me.mp3");
+    ASSERT_TRUE(colon);
+    EXPECT_EQ(Paths::DrivePart(*colon), "c:");
+    EXPECT_TRUE(FileSystem::FileExists(*colon));
+}
+
+TEST_F(PathsTest, CurrentDirectoryFailuresCarryWindowsCodes)
+{
+    ASSERT_EQ(CurrentDir::Set("c:\\Music"), 0);
+    tree.MakeDir("c/Locked");
+    ::chmod((tree / "c/Locked").c_str(), 0);
+    struct Case
+    {
+        const char* Input;
+        int Code;
+    } cases[] = {
+        {"c:\\Music\\Missing", WinError::FileNotFound},
+        {"c:\\Missing\\Deeper", WinError::PathNotFound},
+        {"c:\\Music\\a.mp3", WinError::NotADirectory},
+        {"q:\\", WinError::PathNotFound},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CurrentDir::Set(c.Input), c.Code) << c.Input;
+        EXPECT_EQ(GetLastError(), c.Code);
+        EXPECT_EQ(CurrentDir::Get(), "c:\\Music") << "a failure changes nothing";
+    }
+    if (::geteuid() != 0) { // root enters every folder
+        EXPECT_EQ(CurrentDir::Set("c:\\Locked"), WinError::AccessDenied);
+    }
+}
+
+TEST_F(PathsTest, EachDriveKeepsItsCurrentDirectory)
+{
+    ASSERT_EQ(CurrentDir::Set("d:\\Films"), 0);
+    ASSERT_EQ(CurrentDir::Set("c:\\Music\\Album"), 0);
+    EXPECT_EQ(CurrentDir::OfDrive('d'), "d:\\Films");
+    ASSERT_EQ(CurrentDir::Set("d:"), 0);
+    EXPECT_EQ(CurrentDir::Get(), "d:\\Films");
+    ASSERT_EQ(CurrentDir::Set("c:"), 0);
+    EXPECT_EQ(CurrentDir::Get(), "c:\\Music\\Album");
+    ASSERT_EQ(CurrentDir::Set(".."), 0);
+    EXPECT_EQ(CurrentDir::Get(), "c:\\Music");
+}
+
+TEST(DriveTableTest, SpecificationAndMountTable)
+{
+    const auto table = DriveTable::FromSpecification("c=/srv/music;d=/media/usb:removable;z=/mnt/s:remote:\\\\srv\\s;bad");
+    ASSERT_EQ(table.Drives().size(), 3u);
+    EXPECT_EQ(table.Find('D')->Kind, DriveKind::Removable);
+    EXPECT_EQ(table.Find('z')->RemoteName, "\\\\srv\\s");
+    EXPECT_EQ(table.LogicalDrives(), (1u << 2) | (1u << 3) | (1u << 25));
+
+    const auto system = DriveTable::FromSystem();
+    ASSERT_NE(system.Find('c'), nullptr);
+    EXPECT_EQ(system.Find('c')->Root, "/");
+    for (const auto& drive : system.Drives()) {
+        EXPECT_NE(drive.Root, "/proc");
+        EXPECT_NE(drive.Root, "/sys");
+        EXPECT_NE(drive.Root, "/dev/shm");
+    }
+}
+
+} // namespace
