@@ -1,22 +1,34 @@
 #pragma once
-// FIXME: placeholder until the file list is built; it keeps the window design's place.
+// FIXME: interface of the file list, with placeholder bodies until the list is built. The names
+// below are what the main window calls; the real widget keeps them.
 
 #include <QListWidget>
+#include <string>
 
 class TFileListBox : public QListWidget
 {
     Q_OBJECT
-    Q_PROPERTY(QString Mask READ Mask WRITE SetMask)
+    Q_PROPERTY(QString Mask READ MaskText WRITE SetMaskText)
     Q_PROPERTY(int ItemHeight READ ItemHeight WRITE SetItemHeight)
 public:
     explicit TFileListBox(QWidget* parent = nullptr) : QListWidget(parent) { }
-    QString Mask() const { return m_Mask; }
-    void SetMask(const QString& mask) { m_Mask = mask; }
+
+    // Directory read; writing it is ApplyPath.
+    std::string Directory() const { return {}; }
+    void ApplyPath(const std::string&) { }
+    int Count() const { return 0; }
+    std::string Item(int) const { return {}; }
+    int ItemIndex() const { return -1; }
+    void SetItemIndex(int) { }
+
+    QString MaskText() const { return m_Mask; }
+    void SetMaskText(const QString& mask) { m_Mask = mask; }
     int ItemHeight() const { return m_ItemHeight; }
     void SetItemHeight(int height) { m_ItemHeight = height; }
 
 signals:
     void OnClick();
+    void OnChange();
 
 private:
     QString m_Mask = "*.*";
