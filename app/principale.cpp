@@ -65,7 +65,8 @@ void TForm1::showEvent(QShowEvent* event)
     if (!m_Shown) {
         m_Shown = true;
         if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+            move(screen->availableGeometry().center() -
+                 QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
     }
     RunHandler([this] { FormShow(); });
 }

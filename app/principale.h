@@ -12,9 +12,9 @@
 #include <string>
 
 // Program-wide playback state.
-extern bool PlayActive;        // the play sequence is running
-extern int32_t PlayIndex;      // file-list line to play next
-extern std::string SourceDir;  // directory whose files are played
+extern bool PlayActive;         // the play sequence is running
+extern int32_t PlayIndex;       // file-list line to play next
+extern std::string SourceDir;   // directory whose files are played
 extern std::string CurrentFile; // text of the file-list line last taken
 extern std::string CurrentPath; // SourceDir + "\" + CurrentFile
 

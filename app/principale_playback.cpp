@@ -2,15 +2,18 @@
 // the choice of the source directory.
 
 #include "app/principale.h"
-
 #include "common/PathHelpers.h"
 #include "platform/Application.h"
 
 // FIXME: the controller's steps come with the file list, the directory list and the media device.
 
-void TForm1::PlayCurrent() { }
+void TForm1::PlayCurrent()
+{
+}
 
-void TForm1::StopIfPlaying() { }
+void TForm1::StopIfPlaying()
+{
+}
 
 std::string TForm1::FormatTime(int32_t milliseconds)
 {
@@ -19,11 +22,27 @@ std::string TForm1::FormatTime(int32_t milliseconds)
     return TwoDigits(minutes) + ":" + TwoDigits(seconds);
 }
 
-void TForm1::BtnLClick() { }
-void TForm1::BitBtn3Click() { }
-void TForm1::BtnSClick() { }
-void TForm1::FLBClick() { }
-void TForm1::Media1Notify() { }
-void TForm1::Timer1Timer() { }
-void TForm1::LSourceChange() { }
-void TForm1::RSourceClick() { }
+void TForm1::BtnLClick()
+{
+}
+void TForm1::BitBtn3Click()
+{
+}
+void TForm1::BtnSClick()
+{
+}
+void TForm1::FLBClick()
+{
+}
+void TForm1::Media1Notify()
+{
+}
+void TForm1::Timer1Timer()
+{
+}
+void TForm1::LSourceChange()
+{
+}
+void TForm1::RSourceClick()
+{
+}

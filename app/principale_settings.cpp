@@ -3,6 +3,12 @@
 #include "app/principale.h"
 
 // FIXME: the settings file comes with the profile-file class.
-void TForm1::LoadSettings() { }
-void TForm1::SaveSettings() { }
-void TForm1::RememberSource() { }
+void TForm1::LoadSettings()
+{
+}
+void TForm1::SaveSettings()
+{
+}
+void TForm1::RememberSource()
+{
+}

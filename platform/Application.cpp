@@ -29,7 +29,9 @@ void Show(const std::exception& error)
 
 } // namespace HandlerGuard
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) { }
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+}
 
 TApplication::~TApplication() = default;
 

@@ -81,8 +81,7 @@ void Show(const std::exception& error);
 // is shown in the standard error box and the program goes on. Called from inside another handler
 // (a handler that calls another directly), the exception ends both, as it would in a program
 // whose handlers call each other.
-template <typename Body>
-void RunHandler(Body&& body)
+template <typename Body> void RunHandler(Body&& body)
 {
     int& depth = HandlerGuard::Depth();
     ++depth;

@@ -63,7 +63,9 @@ bool IsMountRoot(const std::string& posix)
 // Why a path cannot be entered, in Windows terms.
 int CheckDirectory(const std::string& posix)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(posix.c_str(), &st) != 0) {
         const int err = errno;
         if (IsMountRoot(posix))
@@ -72,7 +74,9 @@ int CheckDirectory(const std::string& posix)
             // A missing last component is "file not found", a missing parent "path not found".
             const auto slash = posix.find_last_of('/');
             const std::string parent = slash == 0 ? "/" : posix.substr(0, slash);
-            struct stat parentStat {};
+            struct stat parentStat
+            {
+            };
             const bool parentIsDir = ::stat(parent.c_str(), &parentStat) == 0 && S_ISDIR(parentStat.st_mode);
             return parentIsDir ? WinError::FileNotFound : WinError::PathNotFound;
         }

@@ -14,19 +14,20 @@ namespace {
 const std::set<std::string>& PseudoFileSystems()
 {
     static const std::set<std::string> names = {
-        "proc",      "sysfs",      "cgroup",     "cgroup2",   "devpts",   "devtmpfs", "mqueue",
-        "debugfs",   "tracefs",    "securityfs", "pstore",    "bpf",      "autofs",   "hugetlbfs",
-        "configfs",  "fusectl",    "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs",   "ramfs-internal",
-        "selinuxfs", "fuse.portal", "fuse.gvfsd-fuse", "fuse.lxcfs", "squashfs", "overlay", "shm",
+        "proc",       "sysfs",     "cgroup",         "cgroup2",    "devpts",      "devtmpfs",
+        "mqueue",     "debugfs",   "tracefs",        "securityfs", "pstore",      "bpf",
+        "autofs",     "hugetlbfs", "configfs",       "fusectl",    "binfmt_misc", "efivarfs",
+        "rpc_pipefs", "nsfs",      "ramfs-internal", "selinuxfs",  "fuse.portal", "fuse.gvfsd-fuse",
+        "fuse.lxcfs", "squashfs",  "overlay",        "shm",
     };
     return names;
 }
 
 bool IsNetworkFileSystem(const std::string& type)
 {
-    static const std::set<std::string> names = {"nfs",       "nfs4", "cifs", "smb3",   "smbfs",
-                                                 "fuse.sshfs", "afs", "ceph", "9p",    "glusterfs",
-                                                 "fuse.rclone", "davfs", "fuse.davfs2", "ncpfs"};
+    static const std::set<std::string> names = {"nfs",         "nfs4",  "cifs",        "smb3", "smbfs",
+                                                "fuse.sshfs",  "afs",   "ceph",        "9p",   "glusterfs",
+                                                "fuse.rclone", "davfs", "fuse.davfs2", "ncpfs"};
     return names.count(type) != 0;
 }
 
@@ -48,7 +49,8 @@ std::string Unescape(const std::string& text)
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 3 < text.size()) {
             const std::string digits = text.substr(i + 1, 3);
-            if (digits.size() == 3 && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '7'; })) {
+            if (digits.size() == 3 &&
+                std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '7'; })) {
                 out += static_cast<char>(std::stoi(digits, nullptr, 8));
                 i += 3;
                 continue;
@@ -114,7 +116,9 @@ DriveKind KindOf(const std::string& type, const std::string& source, const std::
 
 bool IsDirectory(const std::string& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 

@@ -11,7 +11,8 @@
 #include <vector>
 
 // The platform's drive-kind codes, as the drive list shows them.
-enum class DriveKind : int {
+enum class DriveKind : int
+{
     Unknown = 0,
     NoRootDir = 1,
     Removable = 2,
@@ -23,8 +24,8 @@ enum class DriveKind : int {
 
 struct DriveInfo
 {
-    char Letter = 0;        // lower-case letter, 'a' to 'z'
-    std::string Root;       // POSIX mount root, without a final "/" unless it is "/"
+    char Letter = 0;  // lower-case letter, 'a' to 'z'
+    std::string Root; // POSIX mount root, without a final "/" unless it is "/"
     DriveKind Kind = DriveKind::Fixed;
     std::string Device;     // mount source (block device, "server:/export", "//server/share")
     std::string FsType;     // file-system type of the mount table

@@ -26,4 +26,6 @@ std::string InOutErrorMessage(int errorCode)
     }
 }
 
-EInOutError::EInOutError(int errorCode) : Exception(InOutErrorMessage(errorCode)), m_ErrorCode(errorCode) { }
+EInOutError::EInOutError(int errorCode) : Exception(InOutErrorMessage(errorCode)), m_ErrorCode(errorCode)
+{
+}

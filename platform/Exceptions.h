@@ -9,7 +9,7 @@
 class Exception : public std::exception
 {
 public:
-    explicit Exception(std::string message) : m_Message(std::move(message)) { }
+    explicit Exception(std::string message) : m_Message(std::move(message)) {}
     const std::string& Message() const { return m_Message; }
     const char* what() const noexcept override { return m_Message.c_str(); }
 
@@ -59,5 +59,5 @@ public:
 class ERangeError : public Exception
 {
 public:
-    ERangeError() : Exception("Erreur de vérification d'étendue") { }
+    ERangeError() : Exception("Erreur de vérification d'étendue") {}
 };

@@ -34,7 +34,8 @@ bool Glob(const Char* name, size_t nameLen, const Char* pattern, size_t patternL
 {
     size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
     while (n < nameLen) {
-        if (p < patternLen && (pattern[p] == Char('?') || (pattern[p] != Char('*') && equal(pattern[p], name[n])))) {
+        if (p < patternLen &&
+            (pattern[p] == Char('?') || (pattern[p] != Char('*') && equal(pattern[p], name[n])))) {
             ++n;
             ++p;
         } else if (p < patternLen && pattern[p] == Char('*')) {
@@ -52,9 +53,12 @@ bool Glob(const Char* name, size_t nameLen, const Char* pattern, size_t patternL
     return p == patternLen;
 }
 
-std::optional<uint32_t> AttributesOfPosix(const std::string& posix, const std::string& name, int dirFd = AT_FDCWD)
+std::optional<uint32_t> AttributesOfPosix(const std::string& posix, const std::string& name,
+                                          int dirFd = AT_FDCWD)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstatat(dirFd, posix.c_str(), &st, 0) != 0) {
         SetLastError(WinErrorFromErrno(errno));
         return std::nullopt;
@@ -108,8 +112,8 @@ bool MatchesPattern(const std::string& name, const std::string& pattern)
                     [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
     const QString wideName = QString::fromUtf8(name).toCaseFolded();
     const QString widePattern = QString::fromUtf8(pattern).toCaseFolded();
-    return Glob(wideName.constData(), size_t(wideName.size()), widePattern.constData(), size_t(widePattern.size()),
-                [](QChar a, QChar b) { return a == b; });
+    return Glob(wideName.constData(), size_t(wideName.size()), widePattern.constData(),
+                size_t(widePattern.size()), [](QChar a, QChar b) { return a == b; });
 }
 
 int FindFiles(const std::string& directory, const std::string& pattern, uint32_t include,

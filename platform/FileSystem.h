@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-enum FileAttribute : uint32_t {
+enum FileAttribute : uint32_t
+{
     faReadOnly = 0x01,
     faHidden = 0x02,
     faSystem = 0x04,

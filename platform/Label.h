@@ -8,7 +8,7 @@ class TLabel : public QLabel
 {
     Q_OBJECT
 public:
-    explicit TLabel(QWidget* parent = nullptr) : QLabel(parent) { }
+    explicit TLabel(QWidget* parent = nullptr) : QLabel(parent) {}
 
     // Shows a path text or a name (bytes, UTF-8 where valid) and fits the label to it.
     void SetCaption(const std::string& text);

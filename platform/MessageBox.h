@@ -7,7 +7,14 @@
 #include <functional>
 #include <string>
 
-enum class MessageIcon { None, Stop, Question, Exclamation, Information };
+enum class MessageIcon
+{
+    None,
+    Stop,
+    Question,
+    Exclamation,
+    Information
+};
 
 struct MessageBoxRequest
 {

@@ -11,16 +11,6 @@ namespace Paths {
 
 namespace {
 
-// U+F05C and U+F03A in UTF-8.
-const std::string MappedBackslash = "\xEF\x81\x9C";
-const std::string MappedColon = "\xEF\x80\xBA";
-
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to)
-{
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
 bool IsLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -68,11 +58,20 @@ void SplitRoot(const std::string& full, std::string& root, std::string& rest)
 
 std::string NameFromPosix(const std::string& posixName)
 {
-    if (posixName.find_first_of("\\:") == std::string::npos)
-        return posixName;
-    std::string name = posixName;
-    ReplaceAll(name, "\\", MappedBackslash);
-    ReplaceAll(name, ":", MappedColon);
+    std::string name;
+    name.reserve(posixName.size());
+    for (const char c : posixName) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' || c == ':' || byte < 0x20) {
+            // U+F000 + the byte, in UTF-8: EF 80|81 xx.
+            const unsigned code = 0xF000u + byte;
+            name += '\xEF';
+            name += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            name += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            name += c;
+        }
+    }
     return name;
 }
 
@@ -80,9 +79,23 @@ std::string NameToPosix(const std::string& name)
 {
     if (name.find('\xEF') == std::string::npos)
         return name;
-    std::string posixName = name;
-    ReplaceAll(posixName, MappedBackslash, "\\");
-    ReplaceAll(posixName, MappedColon, ":");
+    std::string posixName;
+    posixName.reserve(name.size());
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '\xEF' && i + 2 < name.size()) {
+            const unsigned code = 0xF000u | ((static_cast<unsigned char>(name[i + 1]) & 0x3F) << 6) |
+                                  (static_cast<unsigned char>(name[i + 2]) & 0x3F);
+            const bool mapped = (static_cast<unsigned char>(name[i + 1]) & 0xC0) == 0x80 &&
+                                (static_cast<unsigned char>(name[i + 2]) & 0xC0) == 0x80 &&
+                                (code < 0xF020 || code == 0xF05C || code == 0xF03A) && code != 0xF000;
+            if (mapped) {
+                posixName += static_cast<char>(code - 0xF000);
+                i += 2;
+                continue;
+            }
+        }
+        posixName += name[i];
+    }
     return posixName;
 }
 

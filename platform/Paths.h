@@ -3,8 +3,10 @@
 // "\\server\share\x") and this layer turns them into POSIX paths only at the last step, before a
 // system call. Drive letters come from the drive table (Drives.h); relative texts resolve against
 // the emulated current directory (CurrentDir.h). A Linux name may hold "\" or ":", which would
-// break a path text, so such characters travel inside path texts as the private-use characters
-// U+F05C and U+F03A and are turned back at the last step. Any bytes, UTF-8 or not, pass unchanged.
+// break a path text, and control characters (a newline) would break the texts that hold paths
+// (the settings file), so these travel inside path texts as the private-use characters U+F000 plus
+// their code (U+F05C, U+F03A, U+F00A...) and are turned back at the last step. Any other bytes,
+// UTF-8 or not, pass unchanged.
 // UI thread only, like the current directory it reads.
 
 #include <optional>

@@ -7,5 +7,5 @@ class TPopupMenu : public QMenu
 {
     Q_OBJECT
 public:
-    explicit TPopupMenu(QWidget* parent = nullptr) : QMenu(parent) { }
+    explicit TPopupMenu(QWidget* parent = nullptr) : QMenu(parent) {}
 };

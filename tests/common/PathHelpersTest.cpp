@@ -1,7 +1,8 @@
 // The small path helpers, with the special folders pointed at temporary trees.
 
-#include "TestSupport.h"
 #include "common/PathHelpers.h"
+
+#include "TestSupport.h"
 #include "platform/SpecialFolders.h"
 
 #include <cstdlib>
@@ -11,9 +12,8 @@ namespace {
 
 TEST(PathHelpersTest, TwoDigitsAndLastChar)
 {
-    const std::pair<int32_t, const char*> cases[] = {{0, "00"},   {7, "07"},    {10, "10"},
-                                                     {59, "59"},  {100, "100"}, {125, "125"},
-                                                     {-5, "0-5"}, {-12, "0-12"}};
+    const std::pair<int32_t, const char*> cases[] = {{0, "00"},    {7, "07"},    {10, "10"},  {59, "59"},
+                                                     {100, "100"}, {125, "125"}, {-5, "0-5"}, {-12, "0-12"}};
     for (const auto& [n, text] : cases)
         EXPECT_EQ(TwoDigits(n), text) << n;
     EXPECT_EQ(LastChar(""), ' ');

@@ -1,7 +1,8 @@
 // The application object: the standard error box and the handler guard.
 
-#include "TestSupport.h"
 #include "platform/Application.h"
+
+#include "TestSupport.h"
 #include "platform/Exceptions.h"
 
 #include <QTimer>
@@ -13,8 +14,8 @@ TEST(ApplicationTest, ErrorBoxTextAppendsAFullStopByTheRule)
 {
     EXPECT_EQ(TApplication::ErrorBoxText("Aucun périphérique MCI ouvert"), "Aucun périphérique MCI ouvert.");
     EXPECT_EQ(TApplication::ErrorBoxText("Fini."), "Fini.");
-    EXPECT_EQ(TApplication::ErrorBoxText("Quoi ?"), "Quoi ?.");  // "?" sorts after "."
-    EXPECT_EQ(TApplication::ErrorBoxText("Oui!"), "Oui!");         // "!" sorts before "."
+    EXPECT_EQ(TApplication::ErrorBoxText("Quoi ?"), "Quoi ?."); // "?" sorts after "."
+    EXPECT_EQ(TApplication::ErrorBoxText("Oui!"), "Oui!");      // "!" sorts before "."
     EXPECT_EQ(TApplication::ErrorBoxText("Erreur E/S 21"), "Erreur E/S 21.");
     EXPECT_EQ(TApplication::ErrorBoxText(""), "");
 }

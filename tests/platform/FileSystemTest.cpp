@@ -1,7 +1,8 @@
 // Attributes and the case-blind pattern search, on real temporary trees.
 
-#include "TestSupport.h"
 #include "platform/FileSystem.h"
+
+#include "TestSupport.h"
 #include "platform/WinError.h"
 
 #include <algorithm>
@@ -27,10 +28,12 @@ TEST(FileSystemTest, PatternMatchingIsCaseBlind)
         const char* Pattern;
         bool Matches;
     } cases[] = {
-        {"a.mp3", "*.mp3", true},     {"B.MP3", "*.mp3", true},   {"c.Mp3", "*.MP3", true},
-        {"a.mp3.txt", "*.mp3", false}, {"a1.mp3", "a?.mp3", true}, {"a.mp3", "a?.mp3", false},
-        {"noext", "*.*", true},       {"x", "", false},           {"ÉTÉ.mp3", "été.MP3", true},
-        {"abcabc", "*abc", true},     {"\xff\xfe.mp3", "*.mp3", true},
+        {"a.mp3", "*.mp3", true},        {"B.MP3", "*.mp3", true},
+        {"c.Mp3", "*.MP3", true},        {"a.mp3.txt", "*.mp3", false},
+        {"a1.mp3", "a?.mp3", true},      {"a.mp3", "a?.mp3", false},
+        {"noext", "*.*", true},          {"x", "", false},
+        {"ÉTÉ.mp3", "été.MP3", true},    {"abcabc", "*abc", true},
+        {"\xff\xfe.mp3", "*.mp3", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FileSystem::MatchesPattern(c.Name, c.Pattern), c.Matches) << c.Name << " ~ " << c.Pattern;
@@ -52,7 +55,8 @@ TEST(FileSystemTest, SearchSkipsHiddenAndDirectoriesUnlessAsked)
     ASSERT_EQ(FileSystem::FindFiles("c:\\", "*.mp3", 0, found), 0);
     EXPECT_EQ(Names(found), (std::vector<std::string>{"B.MP3", "a.mp3", "f.mp3", "\xff.mp3"}));
     if (::geteuid() != 0) {
-        const auto readOnly = std::find_if(found.begin(), found.end(), [](auto& e) { return e.Name == "f.mp3"; });
+        const auto readOnly =
+            std::find_if(found.begin(), found.end(), [](auto& e) { return e.Name == "f.mp3"; });
         EXPECT_TRUE(readOnly->Attributes & faReadOnly);
     }
 

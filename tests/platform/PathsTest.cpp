@@ -1,10 +1,11 @@
 // Path texts, the drive table and the emulated current directory, on real temporary trees.
 
+#include "platform/Paths.h"
+
 #include "TestSupport.h"
 #include "platform/CurrentDir.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
-#include "platform/Paths.h"
 #include "platform/WinError.h"
 
 #include <gtest/gtest.h>
@@ -41,15 +42,15 @@ TEST_F(PathsTest, ExpandPathResolvesEveryForm)
         const char* Expected;
     } cases[] = {
         {"c:\\Music\\Album", "c:\\Music\\Album"},
-        {"Album", "c:\\Music\\Album"},          // relative to the current directory
-        {"d:", "d:\\Films"},                    // drive d's own current directory
-        {"D:x", "D:\\Films\\x"},                // drive-relative, letter as given
-        {"\\x\\y", "c:\\x\\y"},                 // root-relative on the current drive
+        {"Album", "c:\\Music\\Album"},                // relative to the current directory
+        {"d:", "d:\\Films"},                          // drive d's own current directory
+        {"D:x", "D:\\Films\\x"},                      // drive-relative, letter as given
+        {"\\x\\y", "c:\\x\\y"},                       // root-relative on the current drive
         {"c:\\\\Music\\\\Album", "c:\\Music\\Album"}, // doubled separators
-        {"c:\\..\\..", "c:\\"},                 // ".." never climbs above the root
+        {"c:\\..\\..", "c:\\"},                       // ".." never climbs above the root
         {"c:\\Music\\.\\Album\\..", "c:\\Music"},
         {"c:/Music/Album/", "c:\\Music\\Album"},
-        {"e:", "e:\\"},                          // a drive without a current directory: its root
+        {"e:", "e:\\"}, // a drive without a current directory: its root
         {"\\\\srv\\music\\A\\..\\A", "\\\\srv\\music\\A"},
     };
     for (const auto& c : cases)
@@ -94,6 +95,13 @@ TEST_F(PathsTest, NamesWithBackslashOrColonStayOneName)
     EXPECT_EQ(posix, tree / "c/Music/a\\b.mp3");
     EXPECT_TRUE(FileSystem::FileExists(*text));
     EXPECT_FALSE(FileSystem::FileExists("c:\\Music\\a\\b.mp3")); // the plain text names a path of two names
+
+    tree.WriteFile("c/Music/two\nlines.mp3", "z");
+    const auto newline = Paths::FromPosix(tree / "c/Music/two\nlines.mp3");
+    ASSERT_TRUE(newline);
+    EXPECT_EQ(newline->find('\n'), std::string::npos) << "a path text never holds a line break";
+    EXPECT_TRUE(FileSystem::FileExists(*newline));
+    EXPECT_EQ(Paths::NameToPosix(Paths::NameFromPosix("\xEF\x80\x80 kept")), "\xEF\x80\x80 kept");
 
     const auto colon = Paths::FromPosix(tree / "c/Music/ti:me.mp3");
     ASSERT_TRUE(colon);
@@ -141,7 +149,8 @@ TEST_F(PathsTest, EachDriveKeepsItsCurrentDirectory)
 
 TEST(DriveTableTest, SpecificationAndMountTable)
 {
-    const auto table = DriveTable::FromSpecification("c=/srv/music;d=/media/usb:removable;z=/mnt/s:remote:\\\\srv\\s;bad");
+    const auto table =
+        DriveTable::FromSpecification("c=/srv/music;d=/media/usb:removable;z=/mnt/s:remote:\\\\srv\\s;bad");
     ASSERT_EQ(table.Drives().size(), 3u);
     EXPECT_EQ(table.Find('D')->Kind, DriveKind::Removable);
     EXPECT_EQ(table.Find('z')->RemoteName, "\\\\srv\\s");

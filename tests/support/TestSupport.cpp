@@ -25,7 +25,8 @@ TempTree::TempTree()
 TempTree::~TempTree()
 {
     std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(m_Path, fs::directory_options::skip_permission_denied, error);
+    for (auto it =
+             fs::recursive_directory_iterator(m_Path, fs::directory_options::skip_permission_denied, error);
          it != fs::recursive_directory_iterator(); it.increment(error)) {
         if (!it->is_symlink())
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);

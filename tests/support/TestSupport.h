@@ -52,13 +52,11 @@ public:
 };
 
 // Waits, handling events, until the condition holds or the time is up; returns the condition.
-template <typename Condition>
-bool WaitFor(Condition condition, int timeoutMs = 5000);
+template <typename Condition> bool WaitFor(Condition condition, int timeoutMs = 5000);
 
 bool WaitForImpl(const std::function<bool()>& condition, int timeoutMs);
 
-template <typename Condition>
-bool WaitFor(Condition condition, int timeoutMs)
+template <typename Condition> bool WaitFor(Condition condition, int timeoutMs)
 {
     return WaitForImpl(std::function<bool()>(condition), timeoutMs);
 }

@@ -1,0 +1,328 @@
+#include "platform/IniFiles.h"
+
+#include "platform/Exceptions.h"
+#include "platform/Paths.h"
+#include "platform/WinError.h"
+
+#include <QString>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t MaxValueLength = 2047;
+
+// One line of the file: its text without the line end, and what it is.
+struct Line
+{
+    std::string Text;
+    enum Kind
+    {
+        Other,
+        Section,
+        Entry
+    } Type = Other;
+    std::string Name;  // section name or key, trimmed
+    std::string Value; // entries: the value, trimmed and unquoted
+};
+
+std::string Trim(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool SameName(const std::string& a, const std::string& b)
+{
+    if (a.size() == b.size()) {
+        bool ascii = true, equal = true;
+        for (size_t i = 0; i < a.size() && equal; ++i) {
+            const auto ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
+            ascii = ascii && ca < 0x80 && cb < 0x80;
+            equal = std::tolower(ca) == std::tolower(cb);
+        }
+        if (ascii)
+            return equal;
+    }
+    return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
+}
+
+Line Parse(const std::string& text)
+{
+    Line line;
+    line.Text = text;
+    const std::string trimmed = Trim(text);
+    if (trimmed.empty() || trimmed[0] == ';')
+        return line;
+    if (trimmed[0] == '[') {
+        const auto close = trimmed.find(']');
+        line.Type = Line::Section;
+        line.Name = Trim(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+        return line;
+    }
+    const auto equals = trimmed.find('=');
+    if (equals == std::string::npos)
+        return line;
+    line.Type = Line::Entry;
+    line.Name = Trim(trimmed.substr(0, equals));
+    std::string value = Trim(trimmed.substr(equals + 1));
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+        value = value.substr(1, value.size() - 2);
+    line.Value = value;
+    return line;
+}
+
+struct Contents
+{
+    std::vector<Line> Lines;
+    bool Exists = false;
+    bool FinalNewline = true;
+    std::string NewLine = "\n";
+};
+
+std::optional<std::string> PosixOf(const std::string& fileName)
+{
+    std::string posix;
+    if (Paths::ToPosix(fileName, posix) != 0)
+        return std::nullopt;
+    return posix;
+}
+
+Contents Load(const std::string& fileName)
+{
+    Contents contents;
+    const auto posix = PosixOf(fileName);
+    if (!posix)
+        return contents;
+    FILE* file = std::fopen(posix->c_str(), "rb");
+    if (file == nullptr)
+        return contents;
+    contents.Exists = true;
+    std::string data;
+    char buffer[65536];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        data.append(buffer, n);
+    std::fclose(file);
+
+    if (data.find("\r\n") != std::string::npos)
+        contents.NewLine = "\r\n";
+    contents.FinalNewline = data.empty() || data.back() == '\n';
+    size_t start = 0;
+    while (start < data.size()) {
+        size_t end = data.find('\n', start);
+        if (end == std::string::npos)
+            end = data.size();
+        std::string text = data.substr(start, end - start);
+        if (!text.empty() && text.back() == '\r')
+            text.pop_back();
+        contents.Lines.push_back(Parse(text));
+        start = end + 1;
+    }
+    return contents;
+}
+
+// The index of the first section's header, and one past its last line.
+bool FindSection(const Contents& contents, const std::string& section, size_t& header, size_t& end)
+{
+    for (size_t i = 0; i < contents.Lines.size(); ++i) {
+        if (contents.Lines[i].Type != Line::Section || !SameName(contents.Lines[i].Name, section))
+            continue;
+        header = i;
+        end = i + 1;
+        while (end < contents.Lines.size() && contents.Lines[end].Type != Line::Section)
+            ++end;
+        return true;
+    }
+    return false;
+}
+
+const Line* FindEntry(const Contents& contents, const std::string& section, const std::string& key)
+{
+    size_t header = 0, end = 0;
+    if (!FindSection(contents, section, header, end))
+        return nullptr;
+    for (size_t i = header + 1; i < end; ++i)
+        if (contents.Lines[i].Type == Line::Entry && SameName(contents.Lines[i].Name, key))
+            return &contents.Lines[i];
+    return nullptr;
+}
+
+[[noreturn]] void WriteFailed(const std::string& fileName)
+{
+    throw EIniFileException("Impossible d'écrire dans " + fileName);
+}
+
+// Writes the whole file beside itself and renames it over the old one.
+void Store(const std::string& fileName, const Contents& contents)
+{
+    const auto posix = PosixOf(fileName);
+    if (!posix)
+        WriteFailed(fileName);
+    mode_t mode = 0666 & ~0022;
+    struct stat st
+    {
+    };
+    if (::stat(posix->c_str(), &st) == 0) {
+        if (::access(posix->c_str(), W_OK) != 0) // a read-only file stays as it is
+            WriteFailed(fileName);
+        mode = st.st_mode & 07777;
+    }
+    std::string data;
+    for (size_t i = 0; i < contents.Lines.size(); ++i) {
+        data += contents.Lines[i].Text;
+        if (i + 1 < contents.Lines.size() || contents.FinalNewline)
+            data += contents.NewLine;
+    }
+    std::string temporary = *posix + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        WriteFailed(fileName);
+    ::fchmod(fd, mode);
+    size_t written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
+        if (n <= 0) {
+            if (n < 0 && errno == EINTR)
+                continue;
+            break;
+        }
+        written += size_t(n);
+    }
+    const bool ok = written == data.size() && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok || ::rename(temporary.c_str(), posix->c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        WriteFailed(fileName);
+    }
+}
+
+} // namespace
+
+TIniFile::TIniFile(std::string fileName) : m_FileName(std::move(fileName))
+{
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& defaultValue) const
+{
+    const Contents contents = Load(m_FileName);
+    const Line* entry = FindEntry(contents, section, key);
+    if (entry == nullptr)
+        return defaultValue;
+    return entry->Value.substr(0, MaxValueLength);
+}
+
+bool TIniFile::ConvertInteger(const std::string& input, int32_t& value)
+{
+    std::string text = input;
+    if (text.size() >= 3 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text = "$" + text.substr(2);
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    const bool hex = i < text.size() && text[i] == '$';
+    if (hex)
+        ++i;
+    if (i >= text.size())
+        return false;
+    uint64_t number = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0)
+            return false;
+        number = number * (hex ? 16 : 10) + uint64_t(digit);
+        if (number > (hex ? 0xFFFFFFFFull : 0x80000000ull))
+            return false;
+    }
+    if (!hex && !negative && number > 0x7FFFFFFFull)
+        return false;
+    // Hexadecimal texts name the 32 bits themselves: $FFFFFFFF is -1.
+    const auto bits = static_cast<uint32_t>(number);
+    value = static_cast<int32_t>(negative ? 0u - bits : bits);
+    return true;
+}
+
+int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const
+{
+    int32_t value = 0;
+    return ConvertInteger(ReadString(section, key, ""), value) ? value : defaultValue;
+}
+
+void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
+{
+    // A line break would end the entry early and make the rest of the value a line of its own.
+    if (value.find_first_of("\r\n") != std::string::npos || key.find_first_of("\r\n=") != std::string::npos ||
+        section.find_first_of("\r\n]") != std::string::npos)
+        WriteFailed(m_FileName);
+
+    Contents contents = Load(m_FileName);
+    const std::string entryText = key + "=" + value;
+    size_t header = 0, end = 0;
+    if (!FindSection(contents, section, header, end)) {
+        if (!contents.Lines.empty() && !contents.FinalNewline)
+            contents.FinalNewline = true;
+        contents.Lines.push_back(Parse("[" + section + "]"));
+        contents.Lines.push_back(Parse(entryText));
+        contents.FinalNewline = true;
+        Store(m_FileName, contents);
+        return;
+    }
+    for (size_t i = header + 1; i < end; ++i) {
+        if (contents.Lines[i].Type == Line::Entry && SameName(contents.Lines[i].Name, key)) {
+            contents.Lines[i] =
+                Parse(contents.Lines[i].Text.substr(0, contents.Lines[i].Text.find('=')) + "=" + value);
+            Store(m_FileName, contents);
+            return;
+        }
+    }
+    // After the section's last non-blank line, so blank lines between sections stay between them.
+    size_t at = end;
+    while (at > header + 1 && Trim(contents.Lines[at - 1].Text).empty())
+        --at;
+    contents.Lines.insert(contents.Lines.begin() + long(at), Parse(entryText));
+    if (at == contents.Lines.size() - 1)
+        contents.FinalNewline = true;
+    Store(m_FileName, contents);
+}
+
+void TIniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+bool TIniFile::SectionExists(const std::string& section) const
+{
+    return !ReadSection(section).empty();
+}
+
+bool TIniFile::ValueExists(const std::string& section, const std::string& key) const
+{
+    return FindEntry(Load(m_FileName), section, key) != nullptr;
+}
+
+std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
+{
+    const Contents contents = Load(m_FileName);
+    std::vector<std::string> keys;
+    size_t header = 0, end = 0;
+    if (!FindSection(contents, section, header, end))
+        return keys;
+    for (size_t i = header + 1; i < end; ++i)
+        if (contents.Lines[i].Type == Line::Entry)
+            keys.push_back(contents.Lines[i].Name);
+    return keys;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Basic idea: profile (INI) files, read and written the way the program's settings files expect:
+// "[Section]" header lines and "key=value" lines; section and key names compared without regard
+// to case; the first matching section and key win; values read as at most 2047 characters; a
+// write replaces the key's value or adds the key at the end of its section (the section at the end
+// of the file), keeping every other line, comment and blank line byte for byte. Writes never
+// create folders; they replace the file atomically (a temporary file renamed over it), so a crash
+// or a full disk leaves the old file whole; a failure raises EIniFileException with
+// "Impossible d'écrire dans <file>". Each call reads the file anew, as the system's profile
+// functions do. File names are path texts (Paths.h). UI thread only.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TIniFile
+{
+public:
+    explicit TIniFile(std::string fileName);
+
+    const std::string& FileName() const { return m_FileName; }
+
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue) const;
+    // A value of at least 3 characters starting "0x"/"0X" is hexadecimal, else decimal; one that
+    // does not convert to a 32-bit integer (the empty text included) gives the default.
+    int32_t ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const;
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, int32_t value);
+
+    // A section counts as present when it holds at least one key.
+    bool SectionExists(const std::string& section) const;
+    bool ValueExists(const std::string& section, const std::string& key) const;
+    // The keys of a section, in file order.
+    std::vector<std::string> ReadSection(const std::string& section) const;
+
+    // Text to integer by the profile rules; false when it does not convert.
+    static bool ConvertInteger(const std::string& text, int32_t& value);
+
+private:
+    std::string m_FileName;
+};
