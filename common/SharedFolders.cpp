@@ -1,0 +1,115 @@
+#include "common/SharedFolders.h"
+
+#include "common/PathHelpers.h"
+#include "platform/FileSystem.h"
+#include "platform/Module.h"
+#include "platform/SpecialFolders.h"
+
+#include <QString>
+
+std::string PaletteFileName;
+THookHelpSystem* HelpSystemHook = nullptr;
+
+namespace {
+
+// The part of a path text up to and including its last "\" or ":".
+std::string FolderPart(const std::string& path)
+{
+    const auto end = path.find_last_of("\\:");
+    return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
+
+// The path with the extension of its last name replaced (or, without one, followed) by ext.
+std::string ChangeExtension(const std::string& path, const std::string& ext)
+{
+    const auto nameStart = path.find_last_of("\\:");
+    const auto dot = path.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (nameStart == std::string::npos || dot > nameStart);
+    return (hasExtension ? path.substr(0, dot) : path) + ext;
+}
+
+// Lower case as the system's text conversion gives it: every letter of a UTF-8 text, or only the
+// ASCII letters of bytes that are not UTF-8 (which then pass unchanged).
+std::string LowerCase(const std::string& text)
+{
+    const QString wide = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    if (wide.toUtf8() == QByteArray(text.data(), qsizetype(text.size())))
+        return wide.toLower().toStdString();
+    std::string lower = text;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return lower;
+}
+
+// The folder that holds the given folder (which ends with "\"): up to its "\" or ":" before.
+std::string ParentOf(std::string folder)
+{
+    if (LastChar(folder) == '\\')
+        folder.pop_back();
+    while (!folder.empty() && LastChar(folder) != ':' && LastChar(folder) != '\\')
+        folder.pop_back();
+    return folder;
+}
+
+} // namespace
+
+std::string ProgramFolder()
+{
+    return FolderPart(Module::ProgramFilePath());
+}
+
+std::string ProgramParentFolder()
+{
+    return ParentOf(LowerCase(ProgramFolder()));
+}
+
+std::string HelpFilePath()
+{
+    const std::string program = Module::ProgramFilePath();
+    const std::string helpName = ChangeExtension(program.substr(FolderPart(program).size()), ".chm");
+    const std::string candidate = ProgramParentFolder() + "Aide\\" + helpName;
+    if (FileSystem::FileExists(candidate))
+        return candidate;
+    // Names on Linux differ by case, so the lower-cased folder may name nothing even when the
+    // "Aide" folder is there; the folder as it is written then finds the file.
+    const std::string asWritten = ParentOf(ProgramFolder()) + "Aide\\" + helpName;
+    if (asWritten != candidate && FileSystem::FileExists(asWritten))
+        return asWritten;
+    return ChangeExtension(program, ".chm");
+}
+
+std::string SharedDataFolder(int kind)
+{
+    const int csidl = kind == MachineWideFolder ? SpecialFolders::CommonAppData : SpecialFolders::AppData;
+    const std::string base = SpecialFolderPath(csidl);
+    const std::string result = base + "Varentis" + "\\" + "CAO" + "\\";
+    EnsureFolder(base + "Varentis");
+    EnsureFolder(result);
+    return result;
+}
+
+uint8_t WindowsVersionCodeOf(const Version::OSVersionInfo& info)
+{
+    const uint32_t major = info.MajorVersion;
+    const uint32_t minor = info.MinorVersion;
+    switch (info.PlatformId) {
+    case Version::PlatformWin32s:
+        return 2;
+    case Version::PlatformWin32Windows:
+        return major < 4 || (major == 4 && minor == 0) ? 0 : 1;
+    case Version::PlatformWin32NT:
+        if (major == 3 || major == 4)
+            return uint8_t(major);
+        if (major == 5)
+            return minor == 0 ? 5 : minor == 1 ? 7 : minor == 2 ? 6 : 9;
+        return major == 6 ? 8 : 9;
+    default:
+        return 9;
+    }
+}
+
+uint8_t WindowsVersionCode()
+{
+    return WindowsVersionCodeOf(Version::GetVersionEx());
+}
