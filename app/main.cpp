@@ -1,6 +1,8 @@
-// The program: the application object, the main window, the message loop.
+// The program: the application object, the common units' start-up, the main window, the message
+// loop, and the exit in reverse order (Startup.h).
 
 #include "app/principale.h"
+#include "common/Startup.h"
 #include "platform/Application.h"
 
 #include <QFont>
@@ -8,14 +10,9 @@
 int main(int argc, char** argv)
 {
     TApplication app(argc, argv);
-    // The design's fonts are Windows fonts; Liberation Sans has Arial's metrics.
+    // The design's fonts are Windows fonts; Liberation Sans has Arial's metrics. Set before the
+    // start-up steps, whose message boxes use them.
     QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
     QFont::insertSubstitution("Arial", "Liberation Sans");
-    int result = 0;
-    {
-        TForm1 form;
-        form.show();
-        result = app.exec();
-    }
-    return result;
+    return Startup::Run(app, [] { return std::make_unique<TForm1>(); });
 }

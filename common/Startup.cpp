@@ -1,0 +1,137 @@
+#include "common/Startup.h"
+
+#include "common/HelpSteps.h"
+#include "common/SharedFolders.h"
+#include "platform/Application.h"
+
+#include <QWidget>
+
+namespace Startup {
+
+namespace {
+
+std::vector<std::string>& Steps()
+{
+    static std::vector<std::string> steps;
+    return steps;
+}
+
+// The palette file beside the program, until the common settings say where it lies.
+void SetPaletteBesideProgram()
+{
+    PaletteFileName = ProgramFolder() + "CouleurPerso.ini";
+}
+
+// Message dialogs are the program's own classic boxes, never a desktop's native dialog.
+void UseClassicMessageBoxes()
+{
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
+}
+
+// The localization component library has no part in this program; the step keeps its place.
+void RegisterLocalizationClasses()
+{
+}
+
+// Reads "commun.ini" and creates the shared data folders on the way.
+void SetPaletteInSettingsFolder()
+{
+    PaletteFileName = CommonSettingsFolder(2) + "CouleurPerso.ini";
+}
+
+// The application object's minimise and restore signals are the relay: every TApplicationEvents
+// connects to them when its window creates it, so nothing has to be set up before the window.
+void StartApplicationEventsRelay()
+{
+}
+
+struct Unit
+{
+    const char* InitName;
+    void (*Initialise)();
+    const char* FinalName; // null: the unit has no finaliser
+    void (*Finalise)();
+};
+
+const Unit Units[] = {
+    {"PaletteFileName", SetPaletteBesideProgram, nullptr, nullptr},
+    {"ClassicMessageBoxes", UseClassicMessageBoxes, nullptr, nullptr},
+    {"LoadHelpControl", HelpSteps::LoadHelpControl, "UnloadHelpControl", HelpSteps::UnloadHelpControl},
+    {"ProbeAndCreateLog", HelpSteps::ProbeAndCreateLog, "FreeDebugLog", HelpSteps::FreeDebugLog},
+    {"RegisterLocalizationClasses", RegisterLocalizationClasses, nullptr, nullptr},
+    {"CreateHelpHook", HelpSteps::CreateHelpHook, "FreeHelpHook", HelpSteps::FreeHelpHook},
+    {"CommonSettings", SetPaletteInSettingsFolder, nullptr, nullptr},
+    {"ApplicationEventsRelay", StartApplicationEventsRelay, nullptr, nullptr},
+};
+
+// The units initialised and not yet finalised, in initialisation order.
+std::vector<const Unit*>& Initialised()
+{
+    static std::vector<const Unit*> units;
+    return units;
+}
+
+// Records the step and runs it; an error it raises shows in the standard error box.
+void RunStep(const char* name, void (*step)())
+{
+    RecordStep(name);
+    RunHandler(step);
+}
+
+} // namespace
+
+void RunInitialisers()
+{
+    for (const Unit& unit : Units) {
+        Initialised().push_back(&unit);
+        RunStep(unit.InitName, unit.Initialise);
+    }
+}
+
+void RunFinalisers()
+{
+    auto& units = Initialised();
+    while (!units.empty()) {
+        const Unit* unit = units.back();
+        units.pop_back();
+        if (unit->Finalise != nullptr)
+            RunStep(unit->FinalName, unit->Finalise);
+    }
+}
+
+int Run(TApplication& app, const MainWindowFactory& createMainWindow)
+{
+    RunInitialisers();
+    // The player sets no title of its own: the application keeps its default one.
+    RecordStep("InitializeApplication");
+    int result = 1;
+    std::unique_ptr<QWidget> window;
+    RecordStep("CreateMainWindow");
+    RunHandler([&] { window = createMainWindow(); });
+    if (window != nullptr) {
+        RecordStep("RunApplication");
+        window->show();
+        result = app.exec();
+        RecordStep("DestroyMainWindow");
+        window.reset();
+    }
+    RunFinalisers();
+    return result;
+}
+
+const std::vector<std::string>& StepsRun()
+{
+    return Steps();
+}
+
+void RecordStep(const std::string& name)
+{
+    Steps().push_back(name);
+}
+
+void ClearSteps()
+{
+    Steps().clear();
+}
+
+} // namespace Startup
