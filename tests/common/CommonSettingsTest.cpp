@@ -44,6 +44,11 @@ const Case Cases[] = {
     {"empty file", "", 2, MachineWide},
 };
 
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
 class CommonSettingsTest : public CommonEnvironment, public ::testing::WithParamInterface<Case>
 {
 };
