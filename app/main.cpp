@@ -4,6 +4,8 @@
 #include "platform/Application.h"
 
 #include <QFont>
+#include <QTimer>
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
@@ -15,6 +17,9 @@ int main(int argc, char** argv)
     {
         TForm1 form;
         form.show();
+        // The start-up benchmark ends the program once the window has been shown.
+        if (std::getenv("QUELMO_QUIT_AFTER_SHOW") != nullptr)
+            QTimer::singleShot(0, &app, &QApplication::quit);
         result = app.exec();
     }
     return result;

@@ -83,7 +83,11 @@ void TForm1::FormShow()
     PlayActive = false;
     LoadSettings();
     LSource->SetDrive(SavedDrive);
-    // FIXME: the directory list's Directory and ItemIndex steps come with the directory list.
+    RSource->SetDirectory(SavedDir);
+    if (SavedIndex != -1) {
+        RSource->SetItemIndex(SavedIndex);
+        RSourceClick();
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
