@@ -2,6 +2,7 @@
 
 #include "common/PathHelpers.h"
 #include "platform/Application.h"
+#include "platform/Glyphs.h"
 #include "platform/MessageBox.h"
 #include "platform/SpecialFolders.h"
 
@@ -30,6 +31,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
 {
     InitGlyphResources();
     setupUi(this);
+    for (QPushButton* button : {BtnL, BitBtn3, BtnS, BitBtn1, BitBtn2, BitBtn4})
+        MakeGlyphTransparent(button);
     if (TApplication* app = TApplication::Instance())
         app->AddForm(this);
     RunHandler([this] { FormCreate(); });
