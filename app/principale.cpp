@@ -2,6 +2,7 @@
 
 #include "common/PathHelpers.h"
 #include "platform/Application.h"
+#include "platform/Glyphs.h"
 #include "platform/MessageBox.h"
 #include "platform/SpecialFolders.h"
 
@@ -30,6 +31,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
 {
     InitGlyphResources();
     setupUi(this);
+    for (QPushButton* button : {BtnL, BitBtn3, BtnS, BitBtn1, BitBtn2, BitBtn4})
+        MakeGlyphTransparent(button);
     if (TApplication* app = TApplication::Instance())
         app->AddForm(this);
     RunHandler([this] { FormCreate(); });
@@ -83,7 +86,11 @@ void TForm1::FormShow()
     PlayActive = false;
     LoadSettings();
     LSource->SetDrive(SavedDrive);
-    // FIXME: the directory list's Directory and ItemIndex steps come with the directory list.
+    RSource->SetDirectory(SavedDir);
+    if (SavedIndex != -1) {
+        RSource->SetItemIndex(SavedIndex);
+        RSourceClick();
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -1,14 +1,39 @@
-// The settings file of TForm1: where the user was browsing, kept in "Quelmo.ini".
+// The settings file of TForm1: where the user was browsing, kept in "Quelmo.ini" in the user's
+// application-data folder.
 
 #include "app/principale.h"
+#include "platform/FileSystem.h"
+#include "platform/IniFiles.h"
 
-// FIXME: the settings file comes with the profile-file class.
+namespace {
+const char* const Section = "Config";
+}
+
 void TForm1::LoadSettings()
 {
+    if (!FileSystem::FileExists(IniFileName)) {
+        SaveSettings();
+        RememberSource();
+        return;
+    }
+    const TIniFile ini(IniFileName);
+    // An empty entry (a first start that never reached its end) stands for drive c.
+    const std::string drive = ini.ReadString(Section, "Drive_Source", "c");
+    SavedDrive = drive.empty() ? 'c' : drive[0];
+    SavedDir = ini.ReadString(Section, "Dir_Source", "");
+    SavedIndex = ini.ReadInteger(Section, "Index", -1);
 }
+
 void TForm1::SaveSettings()
 {
+    TIniFile ini(IniFileName);
+    ini.WriteString(Section, "Drive_Source", SavedDrive != 0 ? std::string(1, SavedDrive) : std::string());
+    ini.WriteString(Section, "Dir_Source", SavedDir);
+    ini.WriteInteger(Section, "Index", SavedIndex);
 }
+
 void TForm1::RememberSource()
 {
+    SavedDrive = LSource->Drive();
+    SavedDir = RSource->Directory();
 }

@@ -15,6 +15,8 @@ public:
     std::string Caption() const { return text().toStdString(); }
     // Re-fits the label after a font change.
     void FitToText();
+    // Sets the font's bold and italic switches, keeping its family and size.
+    void SetFontStyle(bool bold, bool italic);
 
 private:
 };

@@ -26,8 +26,9 @@ protected:
 
 TEST_F(MainWindowTest, DesignGeometryFontsAndTexts)
 {
+    // The design as created, before the first show fills the labels and lists.
     TForm1 form;
-    form.show();
+    form.ensurePolished();
     EXPECT_EQ(form.windowTitle(), "Lecteur MP3 - Quelmo");
     EXPECT_EQ(form.size(), QSize(691, 574));
     EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "the window is not resizable";
@@ -55,6 +56,7 @@ TEST_F(MainWindowTest, DesignGeometryFontsAndTexts)
     };
     for (const auto& row : rows) {
         const QString name = row.Widget->objectName();
+        row.Widget->ensurePolished();
         EXPECT_EQ(row.Widget->geometry(), row.Geometry) << name.toStdString();
         const QFont font = row.Widget->font();
         EXPECT_EQ(font.family(), row.Family) << name.toStdString();

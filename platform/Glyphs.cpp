@@ -1,0 +1,24 @@
+#include "platform/Glyphs.h"
+
+#include <QAbstractButton>
+#include <QBitmap>
+#include <QImage>
+
+QPixmap TransparentGlyph(const QPixmap& bitmap)
+{
+    if (bitmap.isNull())
+        return bitmap;
+    const QImage image = bitmap.toImage();
+    const QRgb transparent = image.pixel(0, image.height() - 1);
+    QPixmap result = bitmap;
+    result.setMask(QBitmap::fromImage(image.createMaskFromColor(transparent, Qt::MaskInColor)));
+    return result;
+}
+
+void MakeGlyphTransparent(QAbstractButton* button)
+{
+    const QSize size = button->iconSize();
+    const QPixmap glyph = button->icon().pixmap(size);
+    if (!glyph.isNull())
+        button->setIcon(QIcon(TransparentGlyph(glyph)));
+}

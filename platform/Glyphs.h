@@ -1,0 +1,15 @@
+#pragma once
+// Basic idea: glyphs are small bitmaps whose lower-left pixel gives the colour drawn as
+// transparent, as bitmap buttons and owner-drawn lists show them.
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+class QAbstractButton;
+
+// The bitmap with every pixel of its lower-left pixel's colour made transparent.
+QPixmap TransparentGlyph(const QPixmap& bitmap);
+
+// Gives a button's icon the transparent colour of its glyph.
+void MakeGlyphTransparent(QAbstractButton* button);
