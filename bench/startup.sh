@@ -8,7 +8,8 @@ cmake --build build/default --target quelmo bench_barewindow >/dev/null
 eval "$(scripts/test-services start)"
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
-export XDG_CONFIG_HOME="$home" QUELMO_QUIT_AFTER_SHOW=1 QT_QPA_PLATFORM=xcb
+mkdir -p "$home/etc"
+export XDG_CONFIG_HOME="$home" XDG_CONFIG_DIRS="$home/etc" QUELMO_QUIT_AFTER_SHOW=1 QT_QPA_PLATFORM=xcb
 
 timeit() { local t0 t1; t0=$(date +%s%N); "$@" >/dev/null 2>&1; t1=$(date +%s%N); echo $(((t1 - t0) / 1000)); }
 player=() bare=()
