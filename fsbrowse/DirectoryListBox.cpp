@@ -40,6 +40,21 @@ TDirectoryListBox::~TDirectoryListBox()
         m_FileList->SetDirListLink(nullptr);
 }
 
+TFileListBox* TDirectoryListBox::FileList() const
+{
+    return m_FileList;
+}
+
+TDriveComboBox* TDirectoryListBox::DriveList() const
+{
+    return m_DriveList;
+}
+
+void TDirectoryListBox::SetDriveListLink(TDriveComboBox* list)
+{
+    m_DriveList = list;
+}
+
 void TDirectoryListBox::ResetItemHeight()
 {
     ApplyItemHeight(std::max(FontLineHeight(font()), m_Glyphs[GlyphOpen].height() + 1));

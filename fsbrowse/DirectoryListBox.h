@@ -44,10 +44,10 @@ public:
     bool CaseSensitive() const { return m_CaseSensitive; }
 
     // Links: a file list told of every directory change, and the drive list that set this one.
-    TFileListBox* FileList() const { return m_FileList; }
+    TFileListBox* FileList() const;
     void SetFileList(TFileListBox* list);
-    TDriveComboBox* DriveList() const { return m_DriveList; }
-    void SetDriveListLink(TDriveComboBox* list) { m_DriveList = list; }
+    TDriveComboBox* DriveList() const;
+    void SetDriveListLink(TDriveComboBox* list);
 
     void DrawLine(QPainter& painter, int row, const QRect& rect, bool selected) const override;
 

@@ -71,6 +71,11 @@ TDriveComboBox::~TDriveComboBox()
         m_DirList->SetDriveListLink(nullptr);
 }
 
+TDirectoryListBox* TDriveComboBox::DirList() const
+{
+    return m_DirList;
+}
+
 std::string TDriveComboBox::Item(int i) const
 {
     if (i < 0 || i >= count())
@@ -132,6 +137,7 @@ void TDriveComboBox::BuildLines()
             break;
         }
     }
+    setCurrentIndex(-1); // the list selects its first line by itself: no line is chosen yet
 }
 
 void TDriveComboBox::SetDrive(char letter)

@@ -33,7 +33,7 @@ public:
     void SetTextCase(TTextCase textCase);
 
     // The directory list told of every drive change, or none.
-    TDirectoryListBox* DirList() const { return m_DirList; }
+    TDirectoryListBox* DirList() const;
     void SetDirList(TDirectoryListBox* list);
 
     int Count() const { return count(); }

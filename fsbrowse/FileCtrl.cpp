@@ -49,6 +49,17 @@ std::string NamePart(const std::string& text)
     return last == std::string::npos ? text : text.substr(last + 1);
 }
 
+// "\\Music\\\\Album" -> "\\Music\\Album": after a drive letter, a doubled separator (as a
+// directory joined to a root that already ends with one) means one.
+void CollapseSeparators(std::string& dir)
+{
+    std::string out;
+    for (char c : dir)
+        if (c != '\\' || out.empty() || out.back() != '\\')
+            out += c;
+    dir = out;
+}
+
 bool HasWildcard(const std::string& text)
 {
     return text.find_first_of("*?") != std::string::npos;
@@ -136,7 +147,11 @@ SplitResult SplitPath(const std::string& text)
             dir.erase(0, root.size());
         result.Drive = (root.size() >= 2 && root[1] == ':') ? root[0] : 0;
     }
-    if (DirExists(root))
+    if (result.Drive != 0)
+        CollapseSeparators(dir);
+    // A root that names no ready volume is reported as such, rather than letting the rest of the
+    // path resolve against another drive.
+    if (!root.empty())
         MakeCurrent(root);
     SplitDirAndFile(dir, result.File);
     result.Dir = result.Drive == 0 ? root + dir : dir;

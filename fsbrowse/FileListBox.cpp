@@ -82,6 +82,16 @@ TFileListBox::TFileListBox(QWidget* parent) : TCustomListBox(parent)
     ResetItemHeight();
 }
 
+TDirectoryListBox* TFileListBox::DirList() const
+{
+    return m_DirList;
+}
+
+void TFileListBox::SetDirListLink(TDirectoryListBox* list)
+{
+    m_DirList = list;
+}
+
 void TFileListBox::ResetItemHeight()
 {
     int height = FontLineHeight(font());

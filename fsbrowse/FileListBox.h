@@ -55,8 +55,8 @@ public:
     virtual std::string SelectedPath() const;
 
     // The directory list linked to this one (set by that list's FileList), or none.
-    TDirectoryListBox* DirList() const { return m_DirList; }
-    void SetDirListLink(TDirectoryListBox* list) { m_DirList = list; }
+    TDirectoryListBox* DirList() const;
+    void SetDirListLink(TDirectoryListBox* list);
 
     int LastSelection() const { return m_LastSelection; }
 
