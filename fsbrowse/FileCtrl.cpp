@@ -212,10 +212,7 @@ std::vector<int> InsertionPositions(const std::vector<std::string>& keys)
 
 QString DisplayText(const std::string& text)
 {
-    QString shown = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    shown.replace(QChar(0xF05C), QChar('\\'));
-    shown.replace(QChar(0xF03A), QChar(':'));
-    return shown;
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 QPixmap LoadGlyph(const char* name)

@@ -50,8 +50,8 @@ std::string SortKey(const std::string& text);
 // names with an equal key), the position each insertion lands at. O(n log n).
 std::vector<int> InsertionPositions(const std::vector<std::string>& keys);
 
-// The text a byte name shows: UTF-8 where valid, replacement characters elsewhere, and the
-// characters a path text uses to carry "\" and ":" shown as themselves.
+// The text a byte name shows: UTF-8 where valid, replacement characters elsewhere. The signs that
+// carry a "\" or ":" of a name stay as they are, so that such a name never reads as two.
 QString DisplayText(const std::string& text);
 
 // A 16-colour glyph of the lists' resources (":/fsbrowse/glyphs/NAME.bmp"), with the colour of

@@ -6,6 +6,7 @@
 
 #include "FsbrowseTestSupport.h"
 #include "TestSupport.h"
+#include "fsbrowse/DriveComboBox.h"
 #include "fsbrowse/FileCtrl.h"
 #include "fsbrowse/FileListBox.h"
 #include "platform/CurrentDir.h"
@@ -214,6 +215,34 @@ TEST_F(DirectoryListBoxTest, IndentsAndHeight)
         EXPECT_GE(FirstInkColumn(image, indents[i] + 16), indents[i] + 16 + 4)
             << "text after the glyph, line " << i;
     }
+}
+
+} // namespace
+
+namespace {
+
+// A window that looks at its lists when it is told it shows, as the main window's FormShow does.
+class ShowingWindow : public QWidget
+{
+public:
+    TDriveComboBox* Drives = new TDriveComboBox(this);
+    TDirectoryListBox* Dirs = new TDirectoryListBox(this);
+    TFileListBox* Files = new TFileListBox(this);
+    bool ListsExisted = false;
+
+protected:
+    void showEvent(QShowEvent*) override
+    {
+        ListsExisted =
+            Drives->WindowExists() && Dirs->WindowExists() && Files->WindowExists() && Dirs->Count() > 0;
+    }
+};
+
+TEST_F(DirectoryListBoxTest, ListsExistBeforeTheirWindowIsToldItShows)
+{
+    ShowingWindow window;
+    window.show();
+    EXPECT_TRUE(window.ListsExisted);
 }
 
 } // namespace
