@@ -5,6 +5,7 @@
 #include "fsbrowse/FileListBox.h"
 #include "platform/CurrentDir.h"
 #include "platform/FileSystem.h"
+#include "platform/Label.h"
 #include "platform/Volumes.h"
 
 #include <QPainter>
@@ -217,6 +218,7 @@ void TDirectoryListBox::NotifyChange()
 {
     if (m_FileList)
         m_FileList->SetDirectory(m_Directory);
+    SetDirLabelCaption();
     emit OnChange();
 }
 
@@ -227,6 +229,24 @@ void TDirectoryListBox::SetFileList(TFileListBox* list)
     m_FileList = list;
     if (list)
         list->SetDirListLink(this);
+}
+
+TLabel* TDirectoryListBox::DirLabel() const
+{
+    return m_DirLabel;
+}
+
+void TDirectoryListBox::SetDirLabel(TLabel* label)
+{
+    m_DirLabel = label;
+    SetDirLabelCaption();
+}
+
+void TDirectoryListBox::SetDirLabelCaption()
+{
+    // The label sizes itself to its text, so the list's width is the room there is.
+    if (m_DirLabel)
+        m_DirLabel->SetCaption(MinimizeName(m_Directory, m_DirLabel->font(), width()));
 }
 
 std::string TDirectoryListBox::DisplayCase(const std::string& text) const

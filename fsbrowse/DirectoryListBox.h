@@ -16,6 +16,7 @@
 
 class TFileListBox;
 class TDriveComboBox;
+class TLabel;
 
 class TDirectoryListBox : public TCustomListBox
 {
@@ -49,6 +50,10 @@ public:
     TDriveComboBox* DriveList() const;
     void SetDriveListLink(TDriveComboBox* list);
 
+    // A label that shows Directory, shortened to the list's width.
+    TLabel* DirLabel() const;
+    void SetDirLabel(TLabel* label);
+
     void DrawLine(QPainter& painter, int row, const QRect& rect, bool selected) const override;
 
     // Glyph numbers, which also tell what a line stands for.
@@ -71,6 +76,7 @@ private:
     void ResetItemHeight();
     // The lines of the path of Directory; returns the index of the line to select.
     int AddPathLines(std::vector<ListLine>& lines) const;
+    void SetDirLabelCaption();
 
     std::string m_Directory;
     bool m_InSetDir = false;
@@ -78,5 +84,6 @@ private:
     bool m_CaseSensitive = false;
     QPointer<TFileListBox> m_FileList;
     QPointer<TDriveComboBox> m_DriveList;
+    QPointer<TLabel> m_DirLabel;
     QPixmap m_Glyphs[3];
 };

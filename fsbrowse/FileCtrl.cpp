@@ -215,6 +215,33 @@ QString DisplayText(const std::string& text)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+std::string MinimizeName(const std::string& path, const QFont& font, int maxWidth)
+{
+    const QFontMetrics metrics(font);
+    const auto fits = [&](const std::string& text) {
+        return metrics.horizontalAdvance(DisplayText(text)) <= maxWidth;
+    };
+    if (fits(path))
+        return path;
+    const std::string drive = DrivePart(path);
+    const auto lastSlash = path.find_last_of('\\');
+    if (lastSlash == std::string::npos || lastSlash < drive.size())
+        return path;
+    const std::string name = path.substr(lastSlash + 1);
+    // The directories between the drive's "\" and the last one.
+    std::string dirs =
+        lastSlash > drive.size() ? path.substr(drive.size() + 1, lastSlash - drive.size()) : std::string();
+    while (!dirs.empty()) {
+        const auto slash = dirs.find('\\');
+        dirs = slash == std::string::npos ? std::string() : dirs.substr(slash + 1);
+        const std::string candidate = drive + "\\...\\" + dirs + name;
+        if (fits(candidate))
+            return candidate;
+    }
+    const std::string shortest = "...\\" + name;
+    return fits(shortest) ? shortest : name;
+}
+
 QPixmap LoadGlyph(const char* name)
 {
     static const bool registered = (InitGlyphResources(), true);

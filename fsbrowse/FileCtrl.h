@@ -54,6 +54,10 @@ std::vector<int> InsertionPositions(const std::vector<std::string>& keys);
 // carry a "\" or ":" of a name stay as they are, so that such a name never reads as two.
 QString DisplayText(const std::string& text);
 
+// A path text shortened to fit `maxWidth` pixels in `font`: the directories after the drive give
+// way to "..." one by one from the left; the last name is always kept.
+std::string MinimizeName(const std::string& path, const QFont& font, int maxWidth);
+
 // A 16-colour glyph of the lists' resources (":/fsbrowse/glyphs/NAME.bmp"), with the colour of
 // its lower-left pixel made transparent.
 QPixmap LoadGlyph(const char* name);

@@ -10,6 +10,7 @@
 #include "fsbrowse/FileCtrl.h"
 #include "fsbrowse/FileListBox.h"
 #include "platform/CurrentDir.h"
+#include "platform/Label.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -180,6 +181,25 @@ TEST_F(DirectoryListBoxTest, LinkedFileListFollows)
     list.SetDirectory("c:\\Music\\Album");
     EXPECT_EQ(files.Directory(), "c:\\Music\\Album");
     EXPECT_EQ(LinesOf(files), (Lines{"piste.mp3"}));
+}
+
+TEST_F(DirectoryListBoxTest, LinkedLabelShowsTheDirectoryShortened)
+{
+    TLabel label;
+    list.resize(145, 200);
+    list.SetDirLabel(&label);
+    EXPECT_EQ(label.Caption(), "c:\\");
+    list.SetDirectory("c:\\Music\\Album\\Disque 1");
+    const QFontMetrics metrics(label.font());
+    const QString caption = label.text();
+    EXPECT_LE(metrics.horizontalAdvance(caption), 145);
+    EXPECT_TRUE(caption.endsWith("Disque 1")) << caption.toStdString();
+    list.resize(1000, 200);
+    list.SetDirectory("c:\\Music");
+    EXPECT_EQ(label.Caption(), "c:\\Music");
+    EXPECT_EQ(FileCtrl::MinimizeName("c:\\un\\deux\\trois\\fin", label.font(),
+                                     metrics.horizontalAdvance("c:\\...\\trois\\fin")),
+              "c:\\...\\trois\\fin");
 }
 
 TEST_F(DirectoryListBoxTest, OddNames)

@@ -139,6 +139,7 @@ TEST_F(FileListBoxTest, FailuresKeepLinesAndDirectory)
         {"C:\\Music\\Nope", 2, "Fichier introuvable"},
         {"C:\\Nope\\Deeper\\Plus", 3, "Nom de fichier incorrect"},
         {"q:\\Music", 3, "Nom de fichier incorrect"},
+        {"C:\\Music\\a.txt\\x", 267, "Erreur E/S 267"},
     };
     for (const auto& row : rows) {
         std::string message;
