@@ -135,9 +135,24 @@ void TCustomListBox::UserSelection()
 
 void TCustomListBox::mousePressEvent(QMouseEvent* event)
 {
+    // Only the left button on a line selects; a press below the last line keeps the selection.
+    if (event->button() != Qt::LeftButton || !indexAt(event->position().toPoint()).isValid()) {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
     QListView::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+    UserSelection();
+    m_IndexAfterPress = ItemIndex();
+}
+
+void TCustomListBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    QListView::mouseReleaseEvent(event);
+    // Dragging with the button down moves the selection; the line it ends on is the user's choice.
+    if (event->button() == Qt::LeftButton && m_IndexAfterPress != -2 && ItemIndex() != m_IndexAfterPress)
         UserSelection();
+    m_IndexAfterPress = -2;
 }
 
 void TCustomListBox::mouseDoubleClickEvent(QMouseEvent* event)
@@ -156,6 +171,7 @@ void TCustomListBox::keyPressEvent(QKeyEvent* event)
     const int before = ItemIndex();
     QListView::keyPressEvent(event);
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
         RunHandler([this] { AfterEnter(); });
         return;
     }

@@ -100,6 +100,7 @@ protected:
 
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -111,4 +112,5 @@ private:
     int m_ItemHeight = 13;
     bool m_ItemHeightFixed = false;
     bool m_WindowExists = false;
+    int m_IndexAfterPress = -2; // -2: no press of the left button under way
 };

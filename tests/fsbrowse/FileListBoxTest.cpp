@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -155,15 +156,30 @@ TEST_F(FileListBoxTest, FailuresKeepLinesAndDirectory)
     EXPECT_EQ(LinesOf(list), (Lines{"piste.mp3"}));
 }
 
+// Root enters every directory, so as root the refusal is tried by a child that gives up root.
 TEST_F(FileListBoxTest, RefusedDirectory)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root enters every directory";
     tree.MakeDir("Music/Ferme");
     ::chmod((tree / "Music/Ferme").c_str(), 0);
-    std::string message;
-    EXPECT_EQ(InOutErrorOf([&] { list.ApplyPath("C:\\Music\\Ferme"); }, &message), 5);
-    EXPECT_EQ(message, "Accès au fichier refusé");
+    ::chmod(tree.Path().c_str(), 0755);
+    const auto refused = [&] {
+        std::string message;
+        const auto code = InOutErrorOf([&] { list.ApplyPath("C:\\Music\\Ferme"); }, &message);
+        return code == 5 && message == "Accès au fichier refusé" && list.Directory() == "c:\\";
+    };
+    if (::geteuid() != 0) {
+        EXPECT_TRUE(refused());
+        return;
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        ::_exit(dropped && refused() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST_F(FileListBoxTest, UserSelectionFiresClickThenChangeOnlyOnANewLine)
@@ -187,6 +203,9 @@ TEST_F(FileListBoxTest, UserSelectionFiresClickThenChangeOnlyOnANewLine)
     EXPECT_EQ(changes.count(), 2);
     list.SetItemIndex(0);
     EXPECT_EQ(clicks.count(), 3) << "writing ItemIndex is not a user selection";
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, 190));
+    EXPECT_EQ(list.ItemIndex(), 0) << "a click below the last line keeps the selection";
+    EXPECT_EQ(clicks.count(), 3);
 }
 
 TEST_F(FileListBoxTest, AnErrorInAUserHandlerShowsInTheErrorBox)
