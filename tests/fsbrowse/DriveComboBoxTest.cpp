@@ -36,7 +36,7 @@ class DriveComboBoxTest : public ::testing::Test
 protected:
     DriveComboBoxTest()
     {
-        for (const char* dir : {"a", "c", "d", "z"})
+        for (const char* dir : {"a", "c", "d", "r", "z"})
             tree.MakeDir(dir);
         Volumes::SetLabelReader([this](const DriveInfo& drive) -> std::optional<std::string> {
             std::lock_guard lock(mutex);
@@ -54,6 +54,7 @@ protected:
         DriveInfo{'a', tree / "a", DriveKind::Removable, "", "vfat", "", "", false},
         DriveInfo{'c', tree / "c", DriveKind::Fixed, "", "ext4", "", "", false},
         DriveInfo{'d', tree / "d", DriveKind::CDRom, "", "iso9660", "", "", false},
+        DriveInfo{'r', tree / "r", DriveKind::RamDisk, "", "tmpfs", "", "", false},
         DriveInfo{'z', tree / "z", DriveKind::Remote, "//Srv/Partage", "cifs", "\\\\Srv\\Partage", "", false},
     }};
     MessageBoxRecorder boxes;
@@ -67,12 +68,12 @@ TEST_F(DriveComboBoxTest, LinesForEachKindInBothCases)
     QSignalSpy changes(&combo, &TDriveComboBox::OnChange);
     EXPECT_EQ(combo.Count(), 0) << "no line before the window exists";
     combo.CreateWindow();
-    EXPECT_EQ(LinesOf(combo), (Lines{"a:", "c: [system]", "d: []", "z: \\\\srv\\partage"}));
+    EXPECT_EQ(LinesOf(combo), (Lines{"a:", "c: [system]", "d: []", "r: []", "z: \\\\srv\\partage"}));
     EXPECT_EQ(combo.Drive(), 'c');
     EXPECT_EQ(combo.ItemIndex(), 1);
     EXPECT_EQ(changes.count(), 1) << "window creation selects the drive and tells";
     combo.SetTextCase(tcUpperCase);
-    EXPECT_EQ(LinesOf(combo), (Lines{"A:", "C: [SYSTEM]", "D: []", "Z: \\\\SRV\\PARTAGE"}));
+    EXPECT_EQ(LinesOf(combo), (Lines{"A:", "C: [SYSTEM]", "D: []", "R: []", "Z: \\\\SRV\\PARTAGE"}));
     EXPECT_EQ(combo.Drive(), 'C');
     EXPECT_EQ(combo.ItemIndex(), 1);
     std::lock_guard lock(mutex);
@@ -107,7 +108,7 @@ TEST_F(DriveComboBoxTest, ADriveAddedLaterHasNoLine)
         DriveInfo{'c', tree / "c", DriveKind::Fixed, "", "ext4", "", "", false},
         DriveInfo{'y', tree / "y", DriveKind::Fixed, "", "ext4", "", "", false},
     }};
-    EXPECT_EQ(combo.Count(), 4);
+    EXPECT_EQ(combo.Count(), 5);
     combo.SetDrive('y');
     EXPECT_EQ(combo.ItemIndex(), 1);
 }
@@ -162,9 +163,9 @@ TEST_F(DriveComboBoxTest, AVolumeThatDoesNotAnswerDoesNotHoldTheList)
     clock.start();
     TDriveComboBox combo;
     combo.CreateWindow();
-    EXPECT_LT(clock.elapsed(), 3 * Volumes::LabelWaitMs + 1000) << "c and d wait their bound once each";
+    EXPECT_LT(clock.elapsed(), 4 * Volumes::LabelWaitMs + 1000) << "c, d and r wait their bound once each";
     release->store(true);
-    EXPECT_EQ(LinesOf(combo), (Lines{"a:", "c: []", "d: []", "z: \\\\srv\\partage"}));
+    EXPECT_EQ(LinesOf(combo), (Lines{"a:", "c: []", "d: []", "r: []", "z: \\\\srv\\partage"}));
 }
 
 TEST_F(DriveComboBoxTest, DrawingAndHeight)
@@ -173,12 +174,18 @@ TEST_F(DriveComboBoxTest, DrawingAndHeight)
     combo.setFont(QFont("Liberation Sans", 12));
     combo.CreateWindow();
     EXPECT_EQ(combo.ItemHeight(), std::max(11, FileCtrl::FontLineHeight(combo.font())));
-    const QPixmap hard = FileCtrl::LoadGlyph("hard");
-    EXPECT_EQ(hard.size(), QSize(16, 11));
-    const QImage image = PaintLine(
-        200, 18, [&](QPainter& painter, const QRect& rect) { combo.DrawLine(painter, 1, rect, false); });
-    EXPECT_EQ(FirstInkColumn(image), 2 + FirstOpaqueColumn(hard));
-    EXPECT_GE(FirstInkColumn(image, 18), 16 + 6);
+    // Each kind's glyph at x = 2, centred, its lower-left colour transparent; the text after it.
+    const char* glyphs[] = {"floppy", "hard", "cdrom", "ram", "network"};
+    for (int i = 0; i < 5; ++i) {
+        const QPixmap glyph = FileCtrl::LoadGlyph(glyphs[i]);
+        EXPECT_EQ(glyph.size(), QSize(16, 11));
+        const QImage line = PaintLine(
+            200, 17, [&](QPainter& painter, const QRect& rect) { combo.DrawLine(painter, i, rect, false); });
+        const QImage alone =
+            PaintLine(200, 17, [&](QPainter& painter, const QRect&) { painter.drawPixmap(2, 3, glyph); });
+        EXPECT_EQ(line.copy(0, 0, 18, 17), alone.copy(0, 0, 18, 17)) << glyphs[i];
+        EXPECT_GE(FirstInkColumn(line, 18), 16 + 6) << glyphs[i];
+    }
 }
 
 } // namespace
