@@ -27,6 +27,8 @@ enum TFileType : uint8_t
     ftNormal = 0x40,
 };
 
+// FIXME: the link to a one-line edit field that shows the selected name is not built; nothing in
+// the program uses one.
 class TFileListBox : public TCustomListBox
 {
     Q_OBJECT

@@ -74,6 +74,13 @@ TEST_F(FileListBoxTest, Masks)
         list.SetMask(row.Mask);
         EXPECT_EQ(LinesOf(list), row.Expected) << row.Mask;
     }
+    // FileType: directories in brackets, hidden files only when asked for.
+    list.SetMask("*.mp3");
+    list.SetFileType(ftNormal | ftDirectory);
+    EXPECT_EQ(LinesOf(list), (Lines{"[e.mp3]", "a.mp3", "B.MP3", "c.Mp3", "f.mp3"}));
+    list.SetFileType(ftHidden);
+    EXPECT_EQ(LinesOf(list), (Lines{".d.mp3"}));
+    list.SetFileType(ftNormal);
     list.SetMask("z*.mp3");
     EXPECT_EQ(list.GetFileName(), "");
     EXPECT_EQ(list.SelectedPath(), "");
