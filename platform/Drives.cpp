@@ -139,6 +139,10 @@ DriveTable DriveTable::FromSystem()
         return FromSpecification(spec);
 
     std::map<std::string, DriveInfo> byMountPoint;
+    DriveInfo rootDrive;
+    rootDrive.Letter = 'c';
+    rootDrive.Root = "/";
+    rootDrive.Kind = DriveKind::Fixed;
     std::ifstream in("/proc/self/mountinfo");
     std::string line;
     while (std::getline(in, line)) {
@@ -150,8 +154,12 @@ DriveTable DriveTable::FromSystem()
         std::string type, source;
         fields >> type >> source;
         mountPoint = Unescape(mountPoint);
-        if (mountPoint == "/")
-            continue; // the root is always drive c
+        if (mountPoint == "/") {
+            // The root is always drive c; its device and type give its label and case rules.
+            rootDrive.Device = Unescape(source);
+            rootDrive.FsType = type;
+            continue;
+        }
         const DriveKind kind = KindOf(type, Unescape(source), mountPoint);
         if (kind == DriveKind::Unknown || !IsDirectory(mountPoint)) {
             byMountPoint.erase(mountPoint); // an over-mount hides what was below
@@ -168,11 +176,7 @@ DriveTable DriveTable::FromSystem()
     }
 
     std::vector<DriveInfo> drives;
-    DriveInfo root;
-    root.Letter = 'c';
-    root.Root = "/";
-    root.Kind = DriveKind::Fixed;
-    drives.push_back(root);
+    drives.push_back(rootDrive);
     char next = 'd';
     for (auto& [mountPoint, info] : byMountPoint) { // std::map: in the order of the mount points
         if (next > 'z')

@@ -1,0 +1,268 @@
+#include "fsbrowse/FileCtrl.h"
+
+#include "platform/CurrentDir.h"
+#include "platform/Exceptions.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <algorithm>
+#include <numeric>
+
+// The glyphs live in a static library's resources, which must be registered before first use.
+static void InitGlyphResources()
+{
+    Q_INIT_RESOURCE(fsbrowse);
+}
+
+namespace FileCtrl {
+
+namespace {
+
+bool IsAscii(const std::string& text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool IsUtf8(const std::string& text)
+{
+    const QByteArray bytes = QByteArray::fromRawData(text.data(), qsizetype(text.size()));
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
+template <typename AsciiMap, typename WideMap>
+std::string MapCase(const std::string& text, AsciiMap ascii, WideMap wide)
+{
+    if (IsAscii(text) || !IsUtf8(text)) {
+        std::string out = text;
+        std::transform(out.begin(), out.end(), out.begin(), ascii);
+        return out;
+    }
+    return wide(QString::fromUtf8(text.data(), qsizetype(text.size()))).toStdString();
+}
+
+// What follows the last "\" or ":" of a text.
+std::string NamePart(const std::string& text)
+{
+    const auto last = text.find_last_of("\\:");
+    return last == std::string::npos ? text : text.substr(last + 1);
+}
+
+// "\\Music\\\\Album" -> "\\Music\\Album": after a drive letter, a doubled separator (as a
+// directory joined to a root that already ends with one) means one.
+void CollapseSeparators(std::string& dir)
+{
+    std::string out;
+    for (char c : dir)
+        if (c != '\\' || out.empty() || out.back() != '\\')
+            out += c;
+    dir = out;
+}
+
+bool HasWildcard(const std::string& text)
+{
+    return text.find_first_of("*?") != std::string::npos;
+}
+
+// Makes the saved directory current again when it still exists, also when SplitPath fails.
+struct RestoreCurrent
+{
+    std::string Saved;
+    bool Armed = true;
+    ~RestoreCurrent()
+    {
+        if (Armed && DirExists(Saved))
+            CurrentDir::Set(Saved); // on the way out of a failure: the first error is the one shown
+    }
+};
+
+// Steps 4 to 7 of SplitPath: the directory and file parts of Dir, relative to the current one.
+void SplitDirAndFile(std::string& dir, std::string& file)
+{
+    file = NamePart(dir);
+    if (dir.size() == file.size() + 1)
+        dir = "\\";
+    else if (file.size() < dir.size())
+        dir.resize(dir.size() - file.size() - 1);
+    else {
+        const std::string current = CurrentDir::Get();
+        dir = current.substr(DrivePart(current).size());
+        if (dir.empty())
+            dir = "\\";
+    }
+    if (!dir.empty())
+        MakeCurrent(dir);
+    if (file.empty() || HasWildcard(file) || FileSystem::FileExists(file))
+        return;
+    MakeCurrent(file);
+    dir = dir.size() == 1 ? "\\" + file : dir + "\\" + file;
+    file.clear();
+}
+
+} // namespace
+
+std::string DrivePart(const std::string& text)
+{
+    return Paths::DrivePart(text);
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name)
+{
+    if (!dir.empty() && dir.back() == '\\')
+        return dir + name;
+    return dir + "\\" + name;
+}
+
+bool DirExists(const std::string& path)
+{
+    return !path.empty() && FileSystem::DirectoryExists(path);
+}
+
+int BackslashCount(const std::string& text)
+{
+    return int(std::count(text.begin(), text.end(), '\\'));
+}
+
+void MakeCurrent(const std::string& path)
+{
+    if (const int error = CurrentDir::Set(path); error != 0)
+        throw EInOutError(error);
+}
+
+SplitResult SplitPath(const std::string& text)
+{
+    SplitResult result;
+    RestoreCurrent restore{CurrentDir::Get()};
+    result.Drive = restore.Saved.empty() ? 0 : restore.Saved[0];
+    std::string dir = text;
+    std::string root;
+    if (dir.size() >= 2 && dir.front() == '[' && dir.back() == ']') {
+        dir = dir.substr(1, dir.size() - 2);
+    } else {
+        root = DrivePart(dir);
+        if (root.empty())
+            root = DrivePart(restore.Saved);
+        else
+            dir.erase(0, root.size());
+        result.Drive = (root.size() >= 2 && root[1] == ':') ? root[0] : 0;
+    }
+    if (result.Drive != 0)
+        CollapseSeparators(dir);
+    // A root that names no ready volume is reported as such, rather than letting the rest of the
+    // path resolve against another drive.
+    if (!root.empty())
+        MakeCurrent(root);
+    SplitDirAndFile(dir, result.File);
+    result.Dir = result.Drive == 0 ? root + dir : dir;
+    restore.Armed = false;
+    if (DirExists(restore.Saved))
+        MakeCurrent(restore.Saved);
+    return result;
+}
+
+std::string LowerText(const std::string& text)
+{
+    return MapCase(
+        text, [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; },
+        [](const QString& s) { return s.toLower(); });
+}
+
+std::string UpperText(const std::string& text)
+{
+    return MapCase(
+        text, [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; },
+        [](const QString& s) { return s.toUpper(); });
+}
+
+std::string SortKey(const std::string& text)
+{
+    if (IsAscii(text) || !IsUtf8(text))
+        return LowerText(text);
+    return QString::fromUtf8(text.data(), qsizetype(text.size())).toCaseFolded().toStdString();
+}
+
+int CompareText(const std::string& a, const std::string& b)
+{
+    return SortKey(a).compare(SortKey(b));
+}
+
+std::vector<int> InsertionPositions(const std::vector<std::string>& keys)
+{
+    const size_t n = keys.size();
+    std::vector<size_t> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) { return keys[x] < keys[y]; });
+    std::vector<size_t> rank(n);
+    for (size_t r = 0; r < n; ++r)
+        rank[order[r]] = r;
+    // A Fenwick tree over the final ranks counts the earlier insertions that sort before each one.
+    std::vector<int> tree(n + 1, 0);
+    std::vector<int> positions(n);
+    for (size_t j = 0; j < n; ++j) {
+        int before = 0;
+        for (size_t i = rank[j]; i > 0; i -= i & (~i + 1))
+            before += tree[i];
+        positions[j] = before;
+        for (size_t i = rank[j] + 1; i <= n; i += i & (~i + 1))
+            ++tree[i];
+    }
+    return positions;
+}
+
+QString DisplayText(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+std::string MinimizeName(const std::string& path, const QFont& font, int maxWidth)
+{
+    const QFontMetrics metrics(font);
+    const auto fits = [&](const std::string& text) {
+        return metrics.horizontalAdvance(DisplayText(text)) <= maxWidth;
+    };
+    if (fits(path))
+        return path;
+    const std::string drive = DrivePart(path);
+    const auto lastSlash = path.find_last_of('\\');
+    if (lastSlash == std::string::npos || lastSlash < drive.size())
+        return path;
+    const std::string name = path.substr(lastSlash + 1);
+    // The directories between the drive's "\" and the last one.
+    std::string dirs =
+        lastSlash > drive.size() ? path.substr(drive.size() + 1, lastSlash - drive.size()) : std::string();
+    while (!dirs.empty()) {
+        const auto slash = dirs.find('\\');
+        dirs = slash == std::string::npos ? std::string() : dirs.substr(slash + 1);
+        const std::string candidate = drive + "\\...\\" + dirs + name;
+        if (fits(candidate))
+            return candidate;
+    }
+    const std::string shortest = "...\\" + name;
+    return fits(shortest) ? shortest : name;
+}
+
+QPixmap LoadGlyph(const char* name)
+{
+    static const bool registered = (InitGlyphResources(), true);
+    (void)registered;
+    QImage image(QString(":/fsbrowse/glyphs/%1.bmp").arg(QString::fromLatin1(name)));
+    if (image.isNull())
+        return {};
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb transparent = image.pixel(0, image.height() - 1);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (line[x] == transparent)
+                line[x] = qRgba(0, 0, 0, 0);
+    }
+    return QPixmap::fromImage(image);
+}
+
+int FontLineHeight(const QFont& font)
+{
+    return QFontMetrics(font).height();
+}
+
+} // namespace FileCtrl
