@@ -175,7 +175,7 @@ void TForm1::RSourceClick()
         // The first line, the drive's root, is never taken as a source.
         if (RSource->ItemIndex() > 0) {
             SourceDir = RSource->Directory() + "\\" + RSource->Item(RSource->ItemIndex());
-            if (DirExists(SourceDir)) {
+            if (FileCtrl::DirExists(SourceDir)) {
                 FLB->ApplyPath(SourceDir);
                 LabSource->SetCaption(SourceDir);
                 PlayIndex = 0;
