@@ -232,7 +232,7 @@ void HHShowError(int code)
 
 void CloseHelpWindows()
 {
-    if (HelpLoader::Module == nullptr || HelpLoader::HtmlHelp == nullptr)
+    if (HelpLoader::HtmlHelp == nullptr) // the control is not loaded
         return;
     HelpLoader::HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
     QThread::yieldCurrentThread();

@@ -1,5 +1,6 @@
 #include "helpctrl/HelpWindow.h"
 
+#include <QDesktopServices>
 #include <QStringDecoder>
 #include <QTextDocument>
 
@@ -13,8 +14,15 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file) : m_File(std::move(file))
     const std::string& title = m_File->Title();
     const std::string& path = m_File->PosixPath();
     setWindowTitle(QString::fromUtf8(title.empty() ? path.substr(path.find_last_of('/') + 1) : title));
-    setOpenExternalLinks(true);
-    setOpenLinks(true);
+    // Links into the file are followed here; any other address goes to the desktop's browser.
+    setOpenLinks(false);
+    connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
+        const QUrl target = link.isRelative() ? source().resolved(link) : link;
+        if (target.scheme() == Scheme)
+            setSource(target, QTextDocument::HtmlResource);
+        else
+            QDesktopServices::openUrl(target);
+    });
     resize(640, 480);
 }
 
