@@ -1,12 +1,10 @@
 #include "helpctrl/ChmFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace {
-
-// Objects larger than this are taken for damage rather than allocated.
-constexpr uint64_t MaxObjectSize = 64u << 20;
 
 // #SYSTEM record codes.
 constexpr uint16_t SystemDefaultTopic = 2;
@@ -35,42 +33,35 @@ std::string TextAt(const std::string& data, size_t at, size_t end)
 
 } // namespace
 
-ChmFile::ChmFile(chmFile* file, std::string posixPath) : m_File(file), m_PosixPath(std::move(posixPath))
+ChmFile::ChmFile(ChmReader::Objects objects, std::string posixPath)
+    : m_Objects(std::move(objects)), m_PosixPath(std::move(posixPath))
 {
     ReadSystem();
 }
 
 std::unique_ptr<ChmFile> ChmFile::Open(const std::string& posixPath)
 {
-    chmFile* file = chm_open(posixPath.c_str());
-    if (file == nullptr)
+    auto objects = ChmReader::ReadAll(posixPath);
+    if (!objects)
         return nullptr;
-    return std::unique_ptr<ChmFile>(new ChmFile(file, posixPath));
+    return std::unique_ptr<ChmFile>(new ChmFile(std::move(*objects), posixPath));
 }
 
-bool ChmFile::Exists(const std::string& objectPath) const
+const std::string* ChmFile::Find(const std::string& objectPath) const
 {
-    chmUnitInfo unit{};
-    return objectPath.size() <= CHM_MAX_PATHLEN &&
-           chm_resolve_object(m_File.get(), objectPath.c_str(), &unit) == CHM_RESOLVE_SUCCESS;
+    std::string key = objectPath;
+    for (char& c : key)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    const auto found = m_Objects.find(key);
+    return found != m_Objects.end() ? &found->second : nullptr;
 }
 
 std::optional<std::string> ChmFile::Read(const std::string& objectPath) const
 {
-    chmUnitInfo unit{};
-    if (objectPath.size() > CHM_MAX_PATHLEN ||
-        chm_resolve_object(m_File.get(), objectPath.c_str(), &unit) != CHM_RESOLVE_SUCCESS)
+    const std::string* contents = Find(objectPath);
+    if (contents == nullptr)
         return std::nullopt;
-    if (unit.length > MaxObjectSize)
-        return std::nullopt;
-    std::string data(size_t(unit.length), '\0');
-    if (unit.length == 0)
-        return data;
-    const LONGINT64 got = chm_retrieve_object(
-        m_File.get(), &unit, reinterpret_cast<unsigned char*>(data.data()), 0, LONGINT64(unit.length));
-    if (got != LONGINT64(unit.length))
-        return std::nullopt;
-    return data;
+    return *contents;
 }
 
 // #SYSTEM: a 32-bit version, then records of a 16-bit code, a 16-bit length and the data.
@@ -107,7 +98,7 @@ std::string ChmFile::FindTopic(const std::string& name) const
     // Some compilers store the topic with the folders it had on their machine: try the name as
     // it stands, then without its leading folders one by one.
     while (!path.empty()) {
-        if (path.back() != '/' && Exists(path))
+        if (path.back() != '/' && Find(path) != nullptr)
             return path;
         const size_t next = path.find('/', 1);
         if (next == std::string::npos)

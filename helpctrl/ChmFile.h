@@ -1,11 +1,13 @@
 #pragma once
-// Basic idea: one compiled help file (".chm"), read through chmlib. The help window reads its pages
-// and images here; the control asks it for the file's title, its default topic and the topic of a
-// context number, which the file maps through its own tables (#IVB pairs a context number with an
-// offset into #STRINGS, which holds the topic's name; #SYSTEM holds the title and the default
-// topic). A damaged file opens or not; what cannot be read is simply missing. UI thread only.
+// Basic idea: one compiled help file (".chm"), read whole when it is opened (ChmReader.h keeps
+// chmlib away from the player's process). The help window reads its pages and images here; the
+// control asks it for the file's title, its default topic and the topic of a context number, which
+// the file maps through its own tables (#IVB pairs a context number with an offset into #STRINGS,
+// which holds the topic's name; #SYSTEM holds the title and the default topic). Object names are
+// matched without regard to case, as help files expect. UI thread only.
 
-#include <chm_lib.h>
+#include "helpctrl/ChmReader.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -14,7 +16,7 @@
 class ChmFile
 {
 public:
-    // The file at a POSIX path, or nullptr when chmlib cannot open it.
+    // The file at a POSIX path, or nullptr when it cannot be read whole.
     static std::unique_ptr<ChmFile> Open(const std::string& posixPath);
 
     const std::string& PosixPath() const { return m_PosixPath; }
@@ -22,8 +24,7 @@ public:
     // The object path of the default topic ("/index.htm"), empty when the file names none.
     const std::string& DefaultTopic() const { return m_DefaultTopic; }
 
-    // The contents of an object ("/pages/a.htm"); nullopt when there is no such object or it
-    // cannot be read whole.
+    // The contents of an object ("/pages/a.htm"); nullopt when there is no such object.
     std::optional<std::string> Read(const std::string& objectPath) const;
 
     // The object path of a topic name as help files write it ("a.htm", "\html\a.htm",
@@ -35,16 +36,11 @@ public:
     std::string TopicOfContext(uint32_t context) const;
 
 private:
-    struct Closer
-    {
-        void operator()(chmFile* file) const { chm_close(file); }
-    };
-
-    ChmFile(chmFile* file, std::string posixPath);
-    bool Exists(const std::string& objectPath) const;
+    ChmFile(ChmReader::Objects objects, std::string posixPath);
+    const std::string* Find(const std::string& objectPath) const;
     void ReadSystem();
 
-    std::unique_ptr<chmFile, Closer> m_File;
+    ChmReader::Objects m_Objects;
     std::string m_PosixPath;
     std::string m_Title;
     std::string m_DefaultTopic;

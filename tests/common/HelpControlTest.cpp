@@ -133,6 +133,16 @@ TEST_F(HelpControlTest, DamagedHelpFilesGiveNoWindowAndNoMessage)
     std::string scrambled = good; // a real header over damaged contents
     for (size_t at = 0x200; at < scrambled.size(); at += 7)
         scrambled[at] = char(random());
+    // Control data that chmlib divides by (a window size of 0) or trusts (an unknown version):
+    // reading them kills whatever process reads them.
+    const size_t control = good.find("LZXC");
+    ASSERT_NE(control, std::string::npos);
+    std::string zeroWindow = good;
+    zeroWindow[control + 12] = '\0';
+    std::string badVersion = good;
+    badVersion[control + 4] = '\x82';
+    World.Tree.WriteFile("Aide/fenetre0.chm", zeroWindow);
+    World.Tree.WriteFile("Aide/version.chm", badVersion);
     World.Tree.WriteFile("Aide/vide.chm", "");
     World.Tree.WriteFile("Aide/tronque.chm", good.substr(0, good.size() / 2));
     World.Tree.WriteFile("Aide/debut.chm", good.substr(0, 0x60));
@@ -140,7 +150,9 @@ TEST_F(HelpControlTest, DamagedHelpFilesGiveNoWindowAndNoMessage)
     World.Tree.WriteFile("Aide/brouille.chm", scrambled);
     World.Tree.MakeDir("Aide/dossier.chm");
     HelpUnit::_hhInstalled = true;
-    for (const char* name : {"absent", "vide", "tronque", "debut", "bruit", "brouille", "dossier"}) {
+    const char* const names[] = {"absent",   "vide",    "tronque",  "debut",  "bruit",
+                                 "brouille", "dossier", "fenetre0", "version"};
+    for (const char* name : names) {
         const std::string file = std::string("c:\\Aide\\") + name + ".chm";
         for (uint32_t context : {0u, 10u, 999u}) {
             const HWND window = Context(file, context);
@@ -150,7 +162,7 @@ TEST_F(HelpControlTest, DamagedHelpFilesGiveNoWindowAndNoMessage)
         }
         EXPECT_EQ(ShowContext(file, 10, hostHtmlHelp), HH_OK) << name;
     }
-    for (const char* name : {"absent", "vide", "tronque", "debut", "bruit", "dossier"})
+    for (const char* name : {"absent", "vide", "tronque", "debut", "bruit", "dossier", "fenetre0", "version"})
         EXPECT_EQ(Context(std::string("c:\\Aide\\") + name + ".chm", 10), nullptr) << name;
     EXPECT_TRUE(Boxes.Boxes.empty());
     CloseHelpWindows();
