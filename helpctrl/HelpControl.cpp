@@ -17,10 +17,25 @@ namespace {
 
 HtmlHelpPathResolver g_Resolver = nullptr;
 
+// The windows of the control. Should the module be unloaded with windows still open, they go
+// with it while the application still exists (their code goes with the module); after the
+// application has ended they can no longer be deleted and are left alone.
+struct WindowList
+{
+    std::vector<HelpWindow*> List;
+    ~WindowList()
+    {
+        if (QCoreApplication::instance() == nullptr)
+            return;
+        for (HelpWindow* window : List)
+            delete window;
+    }
+};
+
 std::vector<HelpWindow*>& Windows()
 {
-    static std::vector<HelpWindow*> windows;
-    return windows;
+    static WindowList windows;
+    return windows.List;
 }
 
 // The parts of a help location: "[mk:@MSITStore:|ms-its:]file[::/topic][>window]".

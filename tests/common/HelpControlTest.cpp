@@ -121,6 +121,12 @@ TEST_F(HelpControlTest, CloseAllClosesEveryWindow)
     EXPECT_EQ(WidgetOfHandle(one), nullptr);
     EXPECT_EQ(WidgetOfHandle(two), nullptr);
     EXPECT_EQ(HelpWindowCount(), 0);
+
+    // Unloading the control with a window still open takes the window along.
+    ASSERT_NE(Context("c:\\Aide\\quelmo.chm", 30), nullptr);
+    UnloadHelpControl();
+    EXPECT_EQ(HelpWindowCount(), 0);
+    QApplication::processEvents();
 }
 
 TEST_F(HelpControlTest, DamagedHelpFilesGiveNoWindowAndNoMessage)
