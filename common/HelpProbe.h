@@ -9,13 +9,15 @@
 
 class TDLogFile;
 
-// The names follow the help unit's own, leading underscores included.
+// The names follow the help unit's own, leading underscores included; inside this namespace they
+// meet no name of the compiler's or the library's.
 namespace HelpUnit {
-extern std::string _ModulePath; // the program's path text
-extern std::string _ModuleDir;  // its folder, without final "\"
-extern std::string _ModuleName; // its file name
-extern std::string _RunDir;     // the folder of argument 0, without final "\"
-extern std::string LogFolder;   // _ModuleDir when writable, else the temporary folder
+extern std::string _ModulePath; // NOLINT(bugprone-reserved-identifier): the program's path text
+extern std::string _ModuleDir;  // NOLINT(bugprone-reserved-identifier): its folder, without final "\"
+extern std::string _ModuleName; // NOLINT(bugprone-reserved-identifier): its file name
+extern std::string
+    _RunDir; // NOLINT(bugprone-reserved-identifier): the folder of argument 0, without final "\"
+extern std::string LogFolder; // _ModuleDir when writable, else the temporary folder
 extern bool DebugMode;
 extern std::string _hhVerStr; // the help control's file version, empty when missing
 extern bool _hhInstalled;

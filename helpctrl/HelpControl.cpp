@@ -126,7 +126,9 @@ HWND HelpContext(const char* file, uintptr_t data)
 
 HWND DisplayTopic(const char* file, uintptr_t data)
 {
-    const std::string asked = data != 0 ? reinterpret_cast<const char*>(data) : "";
+    // The command's data word carries the topic's address, as the calling convention has it.
+    const std::string asked =
+        data != 0 ? reinterpret_cast<const char*>(data) : ""; // NOLINT(performance-no-int-to-ptr)
     return ShowIn(file, [&asked](const ChmFile& chm, const std::string& inPath) {
         const std::string& name = !asked.empty() ? asked : inPath;
         if (name.empty())
@@ -168,7 +170,8 @@ HELPCTRL_EXPORT HWND HtmlHelpW(HWND caller, const char16_t* file, unsigned comma
     const QByteArray path = file != nullptr ? QString::fromUtf16(file).toUtf8() : QByteArray();
     if (command != HH_DISPLAY_TOPIC || data == 0)
         return HtmlHelpA(caller, file != nullptr ? path.constData() : nullptr, command, data);
-    const QByteArray topic = QString::fromUtf16(reinterpret_cast<const char16_t*>(data)).toUtf8();
+    const auto* wideTopic = reinterpret_cast<const char16_t*>(data); // NOLINT(performance-no-int-to-ptr)
+    const QByteArray topic = QString::fromUtf16(wideTopic).toUtf8();
     return HtmlHelpA(caller, file != nullptr ? path.constData() : nullptr, command,
                      uintptr_t(topic.constData()));
 }
