@@ -15,9 +15,8 @@ namespace HelpUnit {
 extern std::string _ModulePath; // NOLINT(bugprone-reserved-identifier): the program's path text
 extern std::string _ModuleDir;  // NOLINT(bugprone-reserved-identifier): its folder, without final "\"
 extern std::string _ModuleName; // NOLINT(bugprone-reserved-identifier): its file name
-extern std::string
-    _RunDir; // NOLINT(bugprone-reserved-identifier): the folder of argument 0, without final "\"
-extern std::string LogFolder; // _ModuleDir when writable, else the temporary folder
+extern std::string _RunDir;     // NOLINT(bugprone-reserved-identifier): argument 0's folder, no final "\"
+extern std::string LogFolder;   // _ModuleDir when writable, else the temporary folder
 extern bool DebugMode;
 extern std::string _hhVerStr; // the help control's file version, empty when missing
 extern bool _hhInstalled;
