@@ -70,6 +70,9 @@ int SendObject(chmFile* file, chmUnitInfo* unit, void* context)
 
 [[noreturn]] void RunChild(const std::string& posixPath, int fd)
 {
+    // Whatever the child says on its way down (a crash report) is of no use to the user.
+    if (const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC); null >= 0)
+        ::dup2(null, STDERR_FILENO);
     chmFile* file = chm_open(posixPath.c_str());
     if (file == nullptr)
         ::_exit(1);
