@@ -4,6 +4,7 @@
 #include "app/principale.h"
 #include "common/Startup.h"
 #include "platform/Application.h"
+#include "platform/HelpKey.h"
 
 #include <QFont>
 #include <QTimer>
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
     // start-up steps, whose message boxes use them.
     QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
     QFont::insertSubstitution("Arial", "Liberation Sans");
+    InstallHelpKey(app); // F1 in a form asks for help
     return Startup::Run(app, [&app] {
         auto form = std::make_unique<TForm1>();
         // The start-up benchmark ends the program once the window has been shown: the timer

@@ -8,7 +8,6 @@
 #include <QString>
 
 std::string PaletteFileName;
-THookHelpSystem* HelpSystemHook = nullptr;
 
 namespace {
 

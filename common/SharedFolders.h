@@ -13,14 +13,11 @@
 #include <cstdint>
 #include <string>
 
-class THookHelpSystem;
-
 // Path of the colour palette file "CouleurPerso.ini"; set at start-up, read by nothing else.
 extern std::string PaletteFileName;
 
-// The help hook for the program's help file. The help steps of the start-up order create it and
-// free it at exit; null before and after.
-extern THookHelpSystem* HelpSystemHook;
+// The help hook for the program's help file, HelpSystemHook, is declared with its class in
+// HookHelpSystem.h.
 
 // The program's folder, with its final "\".
 std::string ProgramFolder();

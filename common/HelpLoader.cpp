@@ -1,0 +1,126 @@
+#include "common/HelpLoader.h"
+
+#include "common/PathHelpers.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "platform/SpecialFolders.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <strings.h>
+
+namespace HelpLoader {
+HMODULE Module = nullptr;
+HtmlHelpAProc HtmlHelpA = nullptr;
+HtmlHelpWProc HtmlHelpW = nullptr;
+HtmlHelpAProc HtmlHelp = nullptr;
+
+namespace {
+
+// A POSIX path becomes a path text; anything else is taken as a path text already.
+std::string AsPathText(const std::string& value)
+{
+    if (value.empty() || value[0] != '/')
+        return value;
+    return Paths::FromPosix(value).value_or(std::string());
+}
+
+std::string FirstLineOf(const std::string& posixPath)
+{
+    std::ifstream in(posixPath);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+        line.pop_back();
+    return line;
+}
+
+// The control turns the path texts it is given into POSIX paths through the program's drives.
+int ResolvePath(const char* pathText, char* posixPath, size_t size)
+{
+    std::string posix;
+    if (pathText == nullptr || Paths::ToPosix(pathText, posix) != 0 || posix.size() >= size)
+        return -1;
+    std::memcpy(posixPath, posix.c_str(), posix.size() + 1);
+    return int(posix.size());
+}
+
+} // namespace
+
+void SetResolver()
+{
+    auto set =
+        reinterpret_cast<HtmlHelpSetPathResolverProc>(GetProcAddress(Module, "HtmlHelpSetPathResolver"));
+    if (set != nullptr)
+        set(&ResolvePath);
+}
+
+std::string RegisteredPath()
+{
+    if (const char* env = std::getenv("QUELMO_HHCTRL"); env != nullptr && env[0] != '\0')
+        return AsPathText(env);
+    const std::string machine = SpecialFolders::PosixPath(SpecialFolders::CommonAppData);
+    if (machine.empty())
+        return {};
+    return AsPathText(FirstLineOf(machine + "/Quelmo/hhctrl.path"));
+}
+
+} // namespace HelpLoader
+
+bool HelpControlAutoLoad = true;
+
+namespace {
+
+// The Windows folder without its final "\".
+std::string WindowsDirectory()
+{
+    std::string folder = WindowsFolder();
+    folder.pop_back();
+    return folder;
+}
+
+} // namespace
+
+std::string HelpControlPath()
+{
+    std::string path = HelpLoader::RegisteredPath();
+    constexpr size_t RootLength = 12; // "%SYSTEMROOT%"
+    if (path.size() >= RootLength && path[0] == '%' && path[RootLength - 1] == '%' &&
+        ::strncasecmp(path.c_str() + 1, "SYSTEMROOT", RootLength - 2) == 0)
+        path.replace(0, RootLength, WindowsDirectory());
+    if (!path.empty() && !FileSystem::FileExists(path))
+        path.clear();
+    if (path.empty())
+        return WindowsDirectory() + "\\hhctrl.ocx";
+    return path;
+}
+
+void LoadHelpControl()
+{
+    using namespace HelpLoader;
+    if (Module != nullptr)
+        return;
+    const std::string path = HelpControlPath();
+    if (path.empty() || !FileSystem::FileExists(path))
+        return;
+    Module = LoadLibraryA(path);
+    if (Module == nullptr)
+        return;
+    HtmlHelpA = reinterpret_cast<HtmlHelpAProc>(GetProcAddress(Module, "HtmlHelpA"));
+    HtmlHelp = HtmlHelpA;
+    HtmlHelpW = reinterpret_cast<HtmlHelpWProc>(GetProcAddress(Module, "HtmlHelpW"));
+    SetResolver();
+}
+
+void UnloadHelpControl()
+{
+    using namespace HelpLoader;
+    if (Module == nullptr)
+        return;
+    FreeLibrary(Module);
+    Module = nullptr;
+    HtmlHelpA = nullptr;
+    HtmlHelpW = nullptr;
+    HtmlHelp = nullptr;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Basic idea: the help loader finds the HTML help control (a module of ours, helpctrl/), loads it
+// once at start-up and unloads it at exit. Where the control lives is a value of the platform
+// layer: $QUELMO_HHCTRL, else the first line of the file "Quelmo/hhctrl.path" in the machine-wide
+// application-data folder; the value is a path text (or a POSIX path) that may start with
+// "%SYSTEMROOT%". Without a value, or when its file is missing, the control is "hhctrl.ocx" in the
+// system folder (WindowsFolder). UI thread only.
+
+#include "platform/DynamicLibrary.h"
+#include "platform/HtmlHelpApi.h"
+
+#include <string>
+
+namespace HelpLoader {
+// The loaded control (nullptr when none) and its entry points; HtmlHelp is the entry this program
+// calls help through, the ANSI one.
+extern HMODULE Module;
+extern HtmlHelpAProc HtmlHelpA;
+extern HtmlHelpWProc HtmlHelpW;
+extern HtmlHelpAProc HtmlHelp;
+
+// The registered value of the control's path, as it stands (before "%SYSTEMROOT%" is expanded);
+// empty when none is set.
+std::string RegisteredPath();
+
+// Hands the loaded control the program's way of turning path texts into POSIX paths.
+void SetResolver();
+} // namespace HelpLoader
+
+// On: start-up loads the control.
+extern bool HelpControlAutoLoad;
+
+// The path text of the help control file, or the empty text.
+std::string HelpControlPath();
+
+// Loads the control once; does nothing when it is loaded. A failure leaves everything unset and
+// is not reported.
+void LoadHelpControl();
+
+// Frees the control and clears the handle and the entry points; nothing when it is not loaded.
+void UnloadHelpControl();

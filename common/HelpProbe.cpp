@@ -1,0 +1,160 @@
+#include "common/HelpProbe.h"
+
+#include "common/DebugLog.h"
+#include "common/HelpLoader.h"
+#include "common/HelpVersions.h"
+#include "platform/CommandLine.h"
+#include "platform/FileSystem.h"
+#include "platform/Module.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QSysInfo>
+#include <cstdio>
+#include <sys/utsname.h>
+
+namespace HelpUnit {
+std::string _ModulePath;
+std::string _ModuleDir;
+std::string _ModuleName;
+std::string _RunDir;
+std::string LogFolder;
+bool DebugMode = false;
+std::string _hhVerStr;
+bool _hhInstalled = false;
+std::string _hhFriendlyVerStr;
+std::string _ieVerStr;
+bool _ieInstalled = false;
+std::string _ieFriendlyVerStr;
+
+namespace {
+
+std::string FolderWithoutBackslash(const std::string& path)
+{
+    const size_t separator = path.find_last_of('\\');
+    std::string folder = separator == std::string::npos ? std::string() : path.substr(0, separator);
+    while (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
+bool DebugSwitchGiven()
+{
+    if (FileSystem::FileExists(_ModuleDir + "\\debug.debug"))
+        return true;
+    const std::vector<std::string> arguments = CommandLine::Arguments();
+    for (const char* word : {"/debug", "-debug"})
+        for (size_t index = 1; index < arguments.size(); ++index)
+            if (arguments[index] == word)
+                return true;
+    return false;
+}
+
+std::string YesNo(bool value)
+{
+    return value ? "YES" : "NO";
+}
+
+// The system line's values: Linux has no platform record, so the kernel's name and release stand
+// for the system name and version, and the distribution's name for the service-pack text.
+std::vector<std::string> SystemValues()
+{
+    utsname names{};
+    unsigned major = 0, minor = 0, build = 0;
+    std::string system = "Linux";
+    if (::uname(&names) == 0) {
+        system = names.sysname;
+        std::sscanf(names.release, "%u.%u.%u", &major, &minor, &build);
+    }
+    std::string pack = QSysInfo::prettyProductName().toStdString();
+    if (pack.empty())
+        pack = "No Service Pack";
+    return {system, std::to_string(major), std::to_string(minor), std::to_string(build), pack};
+}
+
+std::string JoinedParameters()
+{
+    const std::vector<std::string> arguments = CommandLine::Arguments();
+    std::string joined;
+    for (size_t index = 1; index < arguments.size(); ++index)
+        joined += (index > 1 ? " | " : "") + arguments[index];
+    return joined;
+}
+
+void WriteEnvironment(TDLogFile& log)
+{
+    const QLocale locale = QLocale::system();
+    const QDateTime now = QDateTime::currentDateTime();
+    const std::string date = locale.toString(now.date(), QLocale::ShortFormat).toStdString() + " " +
+                             locale.toString(now.time(), QLocale::LongFormat).toStdString();
+    log.WriteLine("=");
+    log.WriteLine("!Log File:             \t%s", {log.FileName()});
+    log.WriteLine("!Date:                 \t%s", {date});
+    log.WriteLine("!Operating System:      \t%s %d.%d (Build %d) %s", SystemValues());
+    // Linux has no locale identifiers: they are written as 0.
+    log.WriteLine("!SysLocale.DefaultLCID: \t%s (%s)", {"0x0000", "0"});
+    log.WriteLine("!SysLocale.PriLangID:   \t%s (%s)", {"0x0000", "0"});
+    log.WriteLine("!SysLocale.SubLangID:   \t%s (%s)", {"0x0000", "0"});
+    log.WriteLine("!DecimalSeparator:      \t%s", {locale.decimalPoint().toStdString()});
+    log.WriteLine("-");
+}
+
+void WriteProgram(TDLogFile& log)
+{
+    const std::string program = CommandLine::Arguments().front();
+    log.WriteLine("!EXE Path =          \t%s", {program});
+    log.WriteLine("!EXE Version =       \t%s", {FileVersionText(program).Text});
+    log.WriteLine("!Cmdline Param(s) =  \t%s", {JoinedParameters()});
+    log.WriteLine("!Actual CmdLine =  \t%s", {CommandLine::RawCommandLine().substr(0, 255)});
+    log.WriteLine("!_RunDir =           \t%s", {_RunDir});
+    log.WriteLine("!_ModuleName =       \t%s", {_ModuleName});
+    log.WriteLine("!_ModuleDir =        \t%s", {_ModuleDir});
+    log.WriteLine("!_ModulePath =        \t%s", {_ModulePath});
+    log.WriteLine("!Module Version =       \t%s", {FileVersionText(_ModulePath).Text});
+    log.WriteLine("-");
+}
+
+void WriteVersions(TDLogFile& log)
+{
+    log.WriteLine("!_hhInstalled =      \t%s", {YesNo(_hhInstalled)});
+    log.WriteLine("!_hhVerStr =         \t%s", {_hhVerStr});
+    log.WriteLine("!_hhFriendlyVerStr = \t%s", {_hhFriendlyVerStr});
+    log.WriteLine("-");
+    log.WriteLine("!_ieInstalled =      \t%s", {YesNo(_ieInstalled)});
+    log.WriteLine("!_ieVerStr =         \t%s", {_ieVerStr});
+    log.WriteLine("!_ieFriendlyVerStr = \t%s", {_ieFriendlyVerStr});
+    log.WriteLine("=");
+}
+
+} // namespace
+
+void RunProbe()
+{
+    _ModulePath = Module::ProgramFilePath();
+    _ModuleDir = FolderWithoutBackslash(_ModulePath);
+    _ModuleName = _ModulePath.substr(_ModulePath.find_last_of('\\') + 1);
+    _RunDir = FolderWithoutBackslash(CommandLine::Arguments().front());
+    LogFolder = FolderWritable(_ModuleDir) ? _ModuleDir : TempFolder();
+    DebugMode = DebugSwitchGiven();
+    _hhVerStr = FileVersionText(HelpControlPath()).Text;
+    _hhInstalled = !_hhVerStr.empty();
+    _hhFriendlyVerStr = FriendlyHHVersion();
+    _ieVerStr = BrowserVersion().Text;
+    _ieInstalled = !_ieVerStr.empty();
+    _ieFriendlyVerStr = FriendlyIEVersion();
+    DebugLogFile = std::make_unique<TDLogFile>(LogFolder + "\\HHDebug.txt", DebugMode, true, true, false);
+}
+
+void FreeDebugLog()
+{
+    DebugLogFile.reset();
+}
+
+void WriteLogHeader(TDLogFile& log)
+{
+    WriteEnvironment(log);
+    WriteProgram(log);
+    WriteVersions(log);
+}
+
+} // namespace HelpUnit

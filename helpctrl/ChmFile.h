@@ -1,0 +1,47 @@
+#pragma once
+// Basic idea: one compiled help file (".chm"), read whole when it is opened (ChmReader.h keeps
+// chmlib away from the player's process). The help window reads its pages and images here; the
+// control asks it for the file's title, its default topic and the topic of a context number, which
+// the file maps through its own tables (#IVB pairs a context number with an offset into #STRINGS,
+// which holds the topic's name; #SYSTEM holds the title and the default topic). Object names are
+// matched without regard to case, as help files expect. UI thread only.
+
+#include "helpctrl/ChmReader.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+class ChmFile
+{
+public:
+    // The file at a POSIX path, or nullptr when it cannot be read whole.
+    static std::unique_ptr<ChmFile> Open(const std::string& posixPath);
+
+    const std::string& PosixPath() const { return m_PosixPath; }
+    const std::string& Title() const { return m_Title; }
+    // The object path of the default topic ("/index.htm"), empty when the file names none.
+    const std::string& DefaultTopic() const { return m_DefaultTopic; }
+
+    // The contents of an object ("/pages/a.htm"); nullopt when there is no such object.
+    std::optional<std::string> Read(const std::string& objectPath) const;
+
+    // The object path of a topic name as help files write it ("a.htm", "\html\a.htm",
+    // "/a.htm#part"), the anchor left aside; empty when the file holds no such topic. A name that
+    // carries folders of the machine the file was compiled on is matched by its trailing part.
+    std::string FindTopic(const std::string& name) const;
+
+    // The object path of the topic that a context number maps to; empty when none.
+    std::string TopicOfContext(uint32_t context) const;
+
+private:
+    ChmFile(ChmReader::Objects objects, std::string posixPath);
+    const std::string* Find(const std::string& objectPath) const;
+    void ReadSystem();
+
+    ChmReader::Objects m_Objects;
+    std::string m_PosixPath;
+    std::string m_Title;
+    std::string m_DefaultTopic;
+};

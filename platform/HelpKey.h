@@ -1,0 +1,9 @@
+#pragma once
+// Basic idea: the F1 key. Pressed in one of the application's forms, it asks the application for
+// help by context, with the context of the focused control; the program's controls carry none, so
+// the context is 0, which the help file answers with its summary. One filter on the application
+// object does this for every form; it is installed once by main(). UI thread only.
+
+class TApplication;
+
+void InstallHelpKey(TApplication& application);
