@@ -1,7 +1,9 @@
 #include "media/AudioOutput.h"
 
-#include <algorithm>
+#include "media/PulseOutput.h"
+
 #include <cstdlib>
+#include <mutex>
 #include <out123.h>
 #include <thread>
 
@@ -9,8 +11,7 @@ namespace {
 
 // The null output keeps this much sound "in the card", like a small hardware buffer.
 constexpr double NullBufferSeconds = 0.04;
-// The device buffer asked of out123's modules. Small, so that what is written is soon heard and the
-// position model stays close to the listener; pulse and alsa keep it without dropouts.
+// The device buffer asked of out123's modules; the position assumes that they keep it.
 constexpr double DeviceBufferSeconds = 0.1;
 
 std::string Environment(const char* name)
@@ -27,24 +28,24 @@ public:
     bool Start(long rate, int channels) override
     {
         m_Rate = rate;
-        m_FrameBytes = channels * 2;
-        m_Clock.Reset(rate, m_Paced ? static_cast<int64_t>(rate * NullBufferSeconds) : 0);
+        m_Channels = channels;
+        m_Clock.Reset(rate,
+                      m_Paced ? static_cast<int64_t>(static_cast<double>(rate) * NullBufferSeconds) : 0);
         return true;
     }
 
     bool Write(unsigned char*, size_t bytes) override
     {
-        int64_t frames = static_cast<int64_t>(bytes) / m_FrameBytes;
+        int64_t frames = static_cast<int64_t>(bytes) / (m_Channels * 2);
         if (m_Paced)
             std::this_thread::sleep_for(m_Clock.WaitForRoom(frames, PlayClock::Clock::now()));
         m_Clock.AddWritten(frames, PlayClock::Clock::now());
         return true;
     }
 
-    void Drain() override
+    void Drain(int64_t) override
     {
-        auto now = PlayClock::Clock::now();
-        int64_t buffered = m_Clock.Buffered(now);
+        int64_t buffered = m_Clock.Buffered(PlayClock::Clock::now());
         if (m_Paced && buffered > 0)
             std::this_thread::sleep_for(std::chrono::microseconds(buffered * 1000000 / m_Rate + 1));
         m_Clock.Drained();
@@ -54,8 +55,6 @@ public:
 
 private:
     bool m_Paced;
-    long m_Rate = 44100;
-    int m_FrameBytes = 4;
 };
 
 struct Out123Deleter
@@ -71,9 +70,16 @@ public:
     {
     }
 
+    ~Out123Output() override
+    {
+        if (m_Handle)
+            out123_drain(m_Handle.get());
+    }
+
     bool Start(long rate, int channels) override
     {
-        m_FrameBytes = channels * 2;
+        m_Rate = rate;
+        m_Channels = channels;
         m_Handle.reset(out123_new());
         if (!m_Handle)
             return false;
@@ -83,22 +89,21 @@ public:
         out123_param_string(ao, OUT123_NAME, "Quelmo");
         const char* module = m_Module.empty() ? nullptr : m_Module.c_str();
         const char* device = m_Device.empty() ? nullptr : m_Device.c_str();
-        if (out123_open(ao, module, device) != 0)
+        if (out123_open(ao, module, device) != 0 ||
+            out123_start(ao, rate, channels, MPG123_ENC_SIGNED_16) != 0)
             return false;
-        if (out123_start(ao, rate, channels, MPG123_ENC_SIGNED_16) != 0)
-            return false;
-        m_Clock.Reset(rate, static_cast<int64_t>(rate * DeviceBufferSeconds));
+        m_Clock.Reset(rate, static_cast<int64_t>(static_cast<double>(rate) * DeviceBufferSeconds));
         return true;
     }
 
     bool Write(unsigned char* data, size_t bytes) override
     {
         size_t played = out123_play(m_Handle.get(), data, bytes);
-        m_Clock.AddWritten(static_cast<int64_t>(played) / m_FrameBytes, PlayClock::Clock::now());
+        m_Clock.AddWritten(static_cast<int64_t>(played) / (m_Channels * 2), PlayClock::Clock::now());
         return played == bytes;
     }
 
-    void Drain() override
+    void Drain(int64_t) override
     {
         out123_drain(m_Handle.get());
         m_Clock.Drained();
@@ -112,9 +117,7 @@ public:
 
     std::string ErrorText() const override
     {
-        if (!m_Handle)
-            return "out of memory";
-        const char* text = out123_strerror(m_Handle.get());
+        const char* text = m_Handle ? out123_strerror(m_Handle.get()) : "out of memory";
         return text != nullptr ? text : "";
     }
 
@@ -122,94 +125,73 @@ private:
     std::string m_Module;
     std::string m_Device;
     std::unique_ptr<out123_handle, Out123Deleter> m_Handle;
-    int m_FrameBytes = 4;
 };
 
-} // namespace
-
-std::unique_ptr<AudioOutput> CreateAudioOutput()
+std::unique_ptr<AudioOutput> StartNew(long rate, int channels)
 {
     std::string module = Environment("QUELMO_AUDIO_OUTPUT");
     std::string device = Environment("QUELMO_AUDIO_DEVICE");
+    std::unique_ptr<AudioOutput> output;
     if (module == "null")
-        return std::make_unique<NullOutput>(device != "unpaced");
-    return std::make_unique<Out123Output>(module, device);
+        output = std::make_unique<NullOutput>(device != "unpaced");
+    else if (module.empty() || module == "pulse")
+        output = std::make_unique<PulseOutput>(device);
+    else
+        output = std::make_unique<Out123Output>(module, device);
+    if (output->Start(rate, channels))
+        return output;
+    // With no server to talk to, the machine's other outputs in out123's order.
+    if (!module.empty())
+        return nullptr;
+    output = std::make_unique<Out123Output>("", "");
+    return output->Start(rate, channels) ? std::move(output) : nullptr;
 }
 
-void PlayClock::Reset(long rate, int64_t capacityFrames)
+// The output kept from the last device, with the choice of output it was made under.
+struct Kept
 {
-    std::lock_guard lock(m_Mutex);
-    m_Rate = rate > 0 ? rate : 44100;
-    m_Capacity = capacityFrames;
-    m_Written = 0;
-    m_BufferedAtStamp = 0;
-    m_Stamp = Clock::now();
+    std::mutex Mutex;
+    std::unique_ptr<AudioOutput> Output;
+    std::string Module;
+    std::string Device;
+};
+
+Kept& KeptOutput()
+{
+    static Kept kept;
+    return kept;
 }
 
-int64_t PlayClock::Written() const
+} // namespace
+
+std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels)
 {
-    std::lock_guard lock(m_Mutex);
-    return m_Written;
+    std::unique_ptr<AudioOutput> old;
+    {
+        Kept& kept = KeptOutput();
+        std::lock_guard lock(kept.Mutex);
+        old = std::move(kept.Output);
+        bool fits = old && old->Rate() == rate && old->Channels() == channels &&
+                    kept.Module == Environment("QUELMO_AUDIO_OUTPUT") &&
+                    kept.Device == Environment("QUELMO_AUDIO_DEVICE");
+        if (fits) {
+            old->Clock().Restart(0);
+            return old;
+        }
+    }
+    old.reset(); // plays out what it holds, then closes
+    return StartNew(rate, channels);
 }
 
-int64_t PlayClock::BufferedLocked(Clock::time_point now) const
+void ReleaseAudioOutput(std::unique_ptr<AudioOutput> output)
 {
-    auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - m_Stamp).count();
-    int64_t drained = std::max<int64_t>(0, elapsed) * m_Rate / 1000000;
-    return std::max<int64_t>(0, m_BufferedAtStamp - drained);
-}
-
-int64_t PlayClock::Buffered(Clock::time_point now) const
-{
-    std::lock_guard lock(m_Mutex);
-    return BufferedLocked(now);
-}
-
-int64_t PlayClock::Heard(Clock::time_point now) const
-{
-    std::lock_guard lock(m_Mutex);
-    return std::max<int64_t>(0, m_Written - BufferedLocked(now));
-}
-
-PlayClock::Clock::duration PlayClock::WaitForRoom(int64_t frames, Clock::time_point now) const
-{
-    std::lock_guard lock(m_Mutex);
-    int64_t excess = BufferedLocked(now) + frames - m_Capacity;
-    if (excess <= 0)
-        return Clock::duration::zero();
-    return std::chrono::microseconds(excess * 1000000 / m_Rate);
-}
-
-void PlayClock::AddWritten(int64_t frames, Clock::time_point now)
-{
-    std::lock_guard lock(m_Mutex);
-    // A blocking output returns once the frames fit, so the buffer never holds more than it can.
-    m_BufferedAtStamp = std::min(BufferedLocked(now) + frames, std::max(m_Capacity, int64_t{0}));
-    m_Written += frames;
-    m_Stamp = now;
-}
-
-int64_t PlayClock::Drop(Clock::time_point now)
-{
-    std::lock_guard lock(m_Mutex);
-    int64_t dropped = BufferedLocked(now);
-    m_Written -= dropped;
-    m_BufferedAtStamp = 0;
-    m_Stamp = now;
-    return dropped;
-}
-
-void PlayClock::Drained()
-{
-    std::lock_guard lock(m_Mutex);
-    m_BufferedAtStamp = 0;
-    m_Stamp = Clock::now();
-}
-
-void PlayClock::Restart(int64_t frame)
-{
-    std::lock_guard lock(m_Mutex);
-    m_Written = frame;
-    m_BufferedAtStamp = 0;
-    m_Stamp = Clock::now();
+    if (!output || !output->Reusable())
+        return;
+    std::unique_ptr<AudioOutput> replaced;
+    Kept& kept = KeptOutput();
+    std::lock_guard lock(kept.Mutex);
+    replaced = std::move(kept.Output);
+    kept.Output = std::move(output);
+    kept.Module = Environment("QUELMO_AUDIO_OUTPUT");
+    kept.Device = Environment("QUELMO_AUDIO_DEVICE");
 }

@@ -8,6 +8,9 @@ namespace {
 // Decoded sound goes to the output in pieces of about 20 ms: short enough that a stop or a pause
 // takes effect at once, long enough to cost nothing.
 constexpr int64_t PieceMilliseconds = 20;
+// A play that reaches the end of its file reports so when this much is left to hear: an output kept
+// for the next file (AudioOutput.h) goes on playing it while the next file opens.
+constexpr int64_t TailMilliseconds = 30;
 
 SoundDevice::OpenResult FromDecoder(Mpg123Decoder::OpenResult result)
 {
@@ -111,8 +114,8 @@ int64_t SoundDevice::PositionFrames() const
 
 void SoundDevice::Run()
 {
-    std::unique_ptr<AudioOutput> output = CreateAudioOutput();
-    bool started = output->Start(m_Decoder.Rate(), m_Decoder.Channels());
+    std::unique_ptr<AudioOutput> output = AcquireAudioOutput(m_Decoder.Rate(), m_Decoder.Channels());
+    bool started = output != nullptr;
     {
         std::lock_guard lock(m_Mutex);
         if (started)
@@ -132,7 +135,7 @@ void SoundDevice::Run()
         if (command == Command::None)
             PlayChunk(buffer);
     }
-    m_Output.reset();
+    ReleaseAudioOutput(std::move(m_Output));
 }
 
 // Takes the next command, answering it, or returns with None when the device should play on.
@@ -231,7 +234,7 @@ void SoundDevice::PlayChunk(std::vector<unsigned char>& buffer)
 void SoundDevice::Finish(bool failed)
 {
     if (!failed)
-        m_Output->Drain();
+        m_Output->Drain(m_Decoder.Rate() * TailMilliseconds / 1000);
     {
         std::lock_guard lock(m_Mutex);
         m_StoppedAt = failed ? m_Output->Clock().Heard() : m_PlayTo;

@@ -29,21 +29,26 @@ std::string Sink()
     return sink != nullptr ? sink : "quelmo_null";
 }
 
-// Records the sink's monitor (mono, 16 bits) while it lives.
+// Records the sink's monitor (mono, 16 bits) while it lives. An idle null sink renders nothing, so
+// its monitor would start late and cut the first sound: a stream of silence keeps it running.
 class Recorder
 {
 public:
     Recorder()
     {
+        m_Silence.start("pacat", {"--playback", "--raw", "--format=s16le", "--rate=44100", "--channels=1",
+                                  "--latency-msec=20", "/dev/zero"});
         m_Process.start("parec", {"-d", QString::fromStdString(Sink() + ".monitor"), "--format=s16le",
                                   "--rate=" + QString::number(RecordRate), "--channels=1", "--raw",
                                   "--latency-msec=10"});
-        m_Started = m_Process.waitForStarted(5000);
+        m_Started = m_Silence.waitForStarted(5000) && m_Process.waitForStarted(5000);
     }
     ~Recorder()
     {
-        m_Process.kill();
-        m_Process.waitForFinished(5000);
+        for (QProcess* process : {&m_Process, &m_Silence}) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
     }
     bool Started() const { return m_Started; }
     std::vector<int16_t> Stop()
@@ -57,6 +62,7 @@ public:
     }
 
 private:
+    QProcess m_Silence;
     QProcess m_Process;
     bool m_Started = false;
 };
@@ -184,11 +190,18 @@ TEST_F(RealSound, TwoFilesPlayedTheWayThePlayerDoesAreHeardInOrder)
     WaitFor([] { return false; }, 300);
     std::vector<int16_t> samples = recorder.Stop();
     std::vector<Stretch> stretches = SoundStretches(samples);
-    ASSERT_EQ(stretches.size(), 2u);
-    EXPECT_NEAR(Frequency(samples, stretches[0]), 440.0, 5.0);
-    EXPECT_NEAR(Frequency(samples, stretches[1]), 1500.0, 8.0);
-    EXPECT_NEAR(Milliseconds(stretches[0].End - stretches[0].Begin), 500.0, 30.0);
-    EXPECT_NEAR(Milliseconds(stretches[1].End - stretches[1].Begin), 1200.0, 30.0);
+    ASSERT_GE(stretches.size(), 1u);
+    ASSERT_LE(stretches.size(), 2u);
+    // Back to back: any silence between the files is short, and all the sound is there.
+    Stretch all{stretches.front().Begin, stretches.back().End};
+    if (stretches.size() == 2) {
+        EXPECT_LE(Milliseconds(stretches[1].Begin - stretches[0].End), 50.0);
+    }
+    EXPECT_NEAR(Milliseconds(all.End - all.Begin), 1700.0, 50.0);
+    // The first 400 ms are the first file's tone, the last 1000 ms the second's.
+    size_t ms = RecordRate / 1000;
+    EXPECT_NEAR(Frequency(samples, {all.Begin + 50 * ms, all.Begin + 450 * ms}), 440.0, 5.0);
+    EXPECT_NEAR(Frequency(samples, {all.End - 1100 * ms, all.End - 50 * ms}), 1500.0, 8.0);
 }
 
 } // namespace
