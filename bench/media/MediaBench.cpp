@@ -3,6 +3,8 @@
 //   mediabench open FILE COUNT    opens and closes FILE COUNT times; prints the median open in ms
 //   mediabench gap FILE FILE      plays the files back to back the way the player does
 //   mediabench timing FILE        prints how long open, play and the completion take
+//   mediabench silence RAW        the silences inside the sound of a recording (mono s16le, 44.1 kHz):
+//                                 prints each and the longest, in ms
 // Files are POSIX paths. Runs on Qt's offscreen platform.
 
 #include "media/MPlayer.h"
@@ -10,8 +12,10 @@
 #include "platform/Paths.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -115,13 +119,49 @@ int Timing(TApplication& app, const std::string& file)
     return 0;
 }
 
+// A recording's silences between its first and last sound, at a resolution of 1 ms.
+int Silence(const std::string& rawFile)
+{
+    QFile file(QString::fromStdString(rawFile));
+    if (!file.open(QIODevice::ReadOnly))
+        return 1;
+    QByteArray raw = file.readAll();
+    const auto* samples = reinterpret_cast<const int16_t*>(raw.constData());
+    size_t count = static_cast<size_t>(raw.size()) / 2;
+    const size_t window = 44;
+    std::vector<bool> loud;
+    for (size_t start = 0; start + window <= count; start += window) {
+        int peak = 0;
+        for (size_t i = start; i < start + window; ++i)
+            peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+        loud.push_back(peak > 1600);
+    }
+    auto first = std::find(loud.begin(), loud.end(), true);
+    auto last = std::find(loud.rbegin(), loud.rend(), true).base();
+    double longest = 0;
+    int silences = 0;
+    for (auto it = first; it < last;) {
+        auto end = std::find(it, last, true);
+        if (end > it) {
+            double ms = static_cast<double>(end - it) * window * 1000.0 / 44100.0;
+            std::printf("silence of %.1f ms at %.1f s\n", ms,
+                        static_cast<double>(it - loud.begin()) * window / 44100.0);
+            longest = std::max(longest, ms);
+            ++silences;
+        }
+        it = std::find(end, last, false);
+    }
+    double sound = static_cast<double>(last - first) * window * 1000.0 / 44100.0;
+    std::printf("sound from first to last: %.1f ms, %d silences, longest %.1f ms\n", sound, silences,
+                longest);
+    std::printf("longest silence: %.1f\n", longest);
+    return 0;
+}
+
 } // namespace
 
-int main(int argc, char** argv)
+int Run(TApplication& app, const std::vector<std::string>& args)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    TApplication app(argc, argv);
-    std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "play")
         return Play(app, args[1]);
     if (args.size() == 3 && args[0] == "open")
@@ -130,6 +170,21 @@ int main(int argc, char** argv)
         return Gap(app, {args.begin() + 1, args.end()});
     if (args.size() == 2 && args[0] == "timing")
         return Timing(app, args[1]);
-    std::fprintf(stderr, "usage: mediabench play FILE | open FILE COUNT | gap FILE FILE... | timing FILE\n");
+    if (args.size() == 2 && args[0] == "silence")
+        return Silence(args[1]);
+    std::fprintf(stderr, "usage: mediabench play FILE | open FILE COUNT | gap FILE FILE... | timing FILE | "
+                         "silence RAW\n");
     return 2;
+}
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    TApplication app(argc, argv);
+    try {
+        return Run(app, {argv + 1, argv + argc});
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "mediabench: %s\n", error.what());
+        return 1;
+    }
 }
