@@ -155,8 +155,11 @@ void TMediaPlayer::Close()
 void TMediaPlayer::Play()
 {
     CheckOpen();
-    if (AutoRewind && !m_PlayFromArmed && !m_PlayToArmed && GetPosition() == GetLength())
-        Rewind();
+    if (AutoRewind && !m_PlayFromArmed && !m_PlayToArmed) {
+        int32_t position = GetPosition(); // the position is asked first, then the length
+        if (position == GetLength())
+            Rewind();
+    }
     m_CommandFlags = NotifyFirstFlags(true);
     MciPlayParms parms;
     parms.Callback = this;

@@ -163,8 +163,10 @@ bool SoundDevice::Execute(Command command)
         StartPlay();
         return true;
     case Command::Pause:
-        if (mode == Mode::Playing)
-            m_Mode = Mode::Paused;
+        if (mode != Mode::Playing)
+            return true;
+        StopAtHeard();
+        m_Mode = Mode::Paused;
         return true;
     case Command::Resume:
         if (mode != Mode::Paused)

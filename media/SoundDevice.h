@@ -53,11 +53,13 @@ public:
 
     // Plays from the current position (or `from`) up to `to` (or the end). Returns at once.
     void Play(int64_t from, int64_t to, uint64_t ticket);
-    // Pauses a playing device; the sound already in the output still plays out.
+    // Pauses a playing device at what the listener has heard (the output falls silent at once).
     void Pause();
     // Goes on from a pause, the end now reported under `ticket`; false when the device is not paused.
     bool Resume(uint64_t ticket);
-    // Stops at what the listener has heard; the next play goes on from there.
+    // Stops at what the listener has heard; the next play goes on from there. Stop, Pause and Seek
+    // discard what the output holds and put the decoder back to the frame heard last, so that going
+    // on neither skips nor repeats sound.
     void Stop();
     // Stops and moves to a frame.
     void Seek(int64_t frame);
