@@ -13,6 +13,7 @@ namespace {
 constexpr double NullBufferSeconds = 0.04;
 // The device buffer asked of out123's modules; the position assumes that they keep it.
 constexpr double DeviceBufferSeconds = 0.1;
+constexpr const char* FallbackModules = "alsa,jack,portaudio,oss";
 
 std::string Environment(const char* name)
 {
@@ -140,10 +141,12 @@ std::unique_ptr<AudioOutput> StartNew(long rate, int channels)
         output = std::make_unique<Out123Output>(module, device);
     if (output->Start(rate, channels))
         return output;
-    // With no server to talk to, the machine's other outputs in out123's order.
+    // With no server to talk to, the machine's other outputs in out123's order. Its modules that
+    // open on a machine without any sound and then never take the sound (openal) or only write
+    // files are left out, so that such a machine gets a clear failure instead of a hang.
     if (!module.empty())
         return nullptr;
-    output = std::make_unique<Out123Output>("", "");
+    output = std::make_unique<Out123Output>(FallbackModules, "");
     return output->Start(rate, channels) ? std::move(output) : nullptr;
 }
 

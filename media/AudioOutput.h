@@ -1,8 +1,8 @@
 #pragma once
 // Basic idea: where the media device's decoded sound goes. Each open device's worker thread takes
 // an output when it starts and gives it back when it ends; no two threads use one at a time. Kinds:
-//   - by default a PulseAudio stream (PulseOutput.h) when a server answers, else libout123 with
-//     its own order of modules (alsa, ...);
+//   - by default a PulseAudio stream (PulseOutput.h) when a server answers, else libout123's
+//     modules for sound cards and servers in out123's order (alsa, jack, portaudio, oss);
 //   - QUELMO_AUDIO_OUTPUT=pulse: PulseAudio only; any other name: that out123 module, on the device
 //     that QUELMO_AUDIO_DEVICE names (for pulse: the sink);
 //   - QUELMO_AUDIO_OUTPUT=null: an output of our own that consumes sound in real time with no

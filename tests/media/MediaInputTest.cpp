@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -164,6 +165,27 @@ TEST(MediaOutput, NoUsableOutputFailsAtOpenWithAClearText)
     }
     EXPECT_FALSE(media.Opened());
     EXPECT_EQ(Mci::OpenDeviceCount(), 0u);
+    UseAudioOutput("null");
+}
+
+// The default choice on a machine with neither a sound server nor a sound card: the output modules
+// that out123 would try next all fail, and Open says so instead of hanging.
+TEST(MediaOutput, DefaultChoiceWithoutServerOrCardFailsAtOpen)
+{
+    if (access("/dev/snd", F_OK) == 0)
+        GTEST_SKIP() << "this machine has a sound card";
+    std::string server = std::getenv("PULSE_SERVER") != nullptr ? std::getenv("PULSE_SERVER") : "";
+    TempTree tree;
+    setenv("PULSE_SERVER", ("unix:" + tree / "no-server").c_str(), 1);
+    unsetenv("QUELMO_AUDIO_OUTPUT");
+    TMediaPlayer media;
+    media.FileName = TonePath("440_300");
+    EXPECT_THROW(media.Open(), EMCIDeviceError);
+    EXPECT_FALSE(media.Opened());
+    if (server.empty())
+        unsetenv("PULSE_SERVER");
+    else
+        setenv("PULSE_SERVER", server.c_str(), 1);
     UseAudioOutput("null");
 }
 
