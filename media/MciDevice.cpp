@@ -352,9 +352,40 @@ uint32_t Close(uint16_t id)
     return MCIERR_NONE;
 }
 
+uint32_t Resume(Device& device, uint16_t id, uint32_t flags, void* params)
+{
+    if (device.Sound->GetMode() != SoundDevice::Mode::Paused)
+        return MCIERR_NONAPPLICABLE_FUNCTION;
+    TakeOverRequest(device, id, flags);
+    if ((flags & MCI_NOTIFY) != 0) {
+        QObject* callback = params != nullptr ? static_cast<MciGenericParms*>(params)->Callback : nullptr;
+        device.Request = Pending{callback, ++LastTicket};
+    }
+    device.Sound->Resume(device.Request ? device.Request->Ticket : 0);
+    return MCIERR_NONE;
+}
+
+uint32_t Seek(Device& device, uint16_t id, uint32_t flags, const MciSeekParms* parms)
+{
+    int64_t length = device.Sound->LengthFrames();
+    int64_t to = -1;
+    if ((flags & MCI_SEEK_TO_START) != 0)
+        to = 0;
+    else if ((flags & MCI_SEEK_TO_END) != 0)
+        to = length;
+    else if ((flags & MCI_TO) != 0 && parms != nullptr)
+        to = FromFormat(device, parms->To);
+    else
+        return MCIERR_MISSING_PARAMETER;
+    if (to < 0 || to > length)
+        return MCIERR_OUTOFRANGE;
+    EndRequest(device, id, MCI_NOTIFY_ABORTED);
+    device.Sound->Seek(to);
+    return MCIERR_NONE;
+}
+
 uint32_t Execute(uint16_t id, Device& device, uint32_t command, uint32_t flags, void* params)
 {
-    SoundDevice& sound = *device.Sound;
     switch (command) {
     case MCI_CLOSE:
         return Close(id);
@@ -362,35 +393,16 @@ uint32_t Execute(uint16_t id, Device& device, uint32_t command, uint32_t flags, 
         return Play(device, id, flags, static_cast<MciPlayParms*>(params));
     case MCI_STOP:
         EndRequest(device, id, MCI_NOTIFY_ABORTED);
-        sound.Stop();
+        device.Sound->Stop();
         return MCIERR_NONE;
     case MCI_PAUSE:
         TakeOverRequest(device, id, flags);
-        sound.Pause();
+        device.Sound->Pause();
         return MCIERR_NONE;
     case MCI_RESUME:
-        if (sound.GetMode() != SoundDevice::Mode::Paused)
-            return MCIERR_NONAPPLICABLE_FUNCTION;
-        TakeOverRequest(device, id, flags);
-        if ((flags & MCI_NOTIFY) != 0)
-            device.Request = Pending{
-                params != nullptr ? static_cast<MciGenericParms*>(params)->Callback : nullptr, ++LastTicket};
-        sound.Resume(device.Request ? device.Request->Ticket : 0);
-        return MCIERR_NONE;
-    case MCI_SEEK: {
-        if ((flags & (MCI_SEEK_TO_START | MCI_SEEK_TO_END | MCI_TO)) == 0)
-            return MCIERR_MISSING_PARAMETER;
-        auto* seek = static_cast<MciSeekParms*>(params);
-        int64_t to = (flags & MCI_SEEK_TO_START) != 0 ? 0
-                     : (flags & MCI_SEEK_TO_END) != 0 ? sound.LengthFrames()
-                     : seek != nullptr                ? FromFormat(device, seek->To)
-                                                      : -1;
-        if (to < 0 || to > sound.LengthFrames())
-            return MCIERR_OUTOFRANGE;
-        EndRequest(device, id, MCI_NOTIFY_ABORTED);
-        sound.Seek(to);
-        return MCIERR_NONE;
-    }
+        return Resume(device, id, flags, params);
+    case MCI_SEEK:
+        return Seek(device, id, flags, static_cast<MciSeekParms*>(params));
     case MCI_STATUS:
         return Status(&device, flags, static_cast<MciStatusParms*>(params));
     case MCI_SET:
