@@ -25,8 +25,9 @@ for spec in 440_1500 880_1500 660_1500_48000 550_1500; do
     [[ -s $bench_dir/tone_$spec.mp3 ]] || tests/media/make-tone.sh "$bench_dir" "$spec"
     tones+=("$bench_dir/tone_$spec.mp3")
 done
-# An idle null sink renders nothing; a stream of silence keeps it (and its monitor) running.
-pacat --playback --raw --format=s16le --rate=44100 --channels=1 --latency-msec=20 /dev/zero &
+# An idle null sink renders nothing; a stream of silence keeps it (and its monitor) running. Its
+# latency is short because the monitor misses what the sink rewrites when a new stream joins.
+pacat --playback --raw --format=s16le --rate=44100 --channels=1 --latency-msec=5 /dev/zero &
 pids+=($!)
 parec -d "$sink.monitor" --format=s16le --rate=44100 --channels=1 --raw --latency-msec=10 >"$bench_dir/gap.raw" &
 pids+=($!)
