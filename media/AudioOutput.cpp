@@ -159,10 +159,12 @@ struct Kept
     std::string Device;
 };
 
+// Never destroyed: a device still open at exit gives its output back while the process's statics
+// are being destroyed.
 Kept& KeptOutput()
 {
-    static Kept kept;
-    return kept;
+    static Kept* kept = new Kept;
+    return *kept;
 }
 
 } // namespace

@@ -174,6 +174,11 @@ TEST(MediaOutput, DefaultChoiceWithoutServerOrCardFailsAtOpen)
 {
     if (access("/dev/snd", F_OK) == 0)
         GTEST_SKIP() << "this machine has a sound card";
+#if defined(__SANITIZE_ADDRESS__)
+    // The sound libraries that out123's modules load (alsa-lib, jack) keep allocations for the life
+    // of the process; once the failed modules are unloaded the leak checker finds them.
+    GTEST_SKIP() << "out123's sound modules leak when unloaded";
+#endif
     std::string server = std::getenv("PULSE_SERVER") != nullptr ? std::getenv("PULSE_SERVER") : "";
     TempTree tree;
     setenv("PULSE_SERVER", ("unix:" + tree / "no-server").c_str(), 1);
