@@ -1,0 +1,60 @@
+#pragma once
+// Basic idea: where the media device's decoded sound goes. Each open device's worker thread takes
+// an output when it starts and gives it back when it ends; no two threads use one at a time. Kinds:
+//   - by default a PulseAudio stream (PulseOutput.h) when a server answers, else libout123's
+//     modules for sound cards and servers in out123's order (alsa, jack, portaudio, oss);
+//   - QUELMO_AUDIO_OUTPUT=pulse: PulseAudio only; any other name: that out123 module, on the device
+//     that QUELMO_AUDIO_DEVICE names (for pulse: the sink);
+//   - QUELMO_AUDIO_OUTPUT=null: an output of our own that consumes sound in real time with no
+//     sound card (tests, machines without sound); QUELMO_AUDIO_DEVICE=unpaced makes it take sound
+//     as fast as it comes (benchmarks).
+// Write blocks while the output's buffer is full, as a sound card does. What the listener has heard
+// is kept by a PlayClock: frames written minus frames still buffered, the buffer draining in real
+// time between measurements. Position queries read it from the UI thread.
+//
+// A PulseAudio stream given back after a play that reached its end is kept for the next device of
+// the same format: the end of one file still plays while the next one starts, with no silence
+// between them.
+
+#include "media/PlayClock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class AudioOutput
+{
+public:
+    virtual ~AudioOutput() = default;
+
+    // Prepares the output for 16-bit PCM of this rate and channel count. False when no output can
+    // be had; ErrorText() then says why.
+    virtual bool Start(long rate, int channels) = 0;
+    // Hands PCM frames over, blocking while the buffer is full. False when the output failed.
+    virtual bool Write(unsigned char* data, size_t bytes) = 0;
+    // Waits until no more than tailFrames written frames are still to be heard (0: all heard).
+    virtual void Drain(int64_t tailFrames) = 0;
+    // Discards what is buffered and not yet heard.
+    virtual void Drop() = 0;
+    // The output's own explanation of its last failure (English, for the log), may be empty.
+    virtual std::string ErrorText() const { return {}; }
+    // Whether the next device of the same format may go on with this output.
+    virtual bool Reusable() const { return false; }
+
+    PlayClock& Clock() { return m_Clock; }
+    long Rate() const { return m_Rate; }
+    int Channels() const { return m_Channels; }
+
+protected:
+    PlayClock m_Clock;
+    long m_Rate = 0;
+    int m_Channels = 0;
+};
+
+// An output started for this format: the one kept from the last device when it fits, else a new one
+// of the kind the environment chooses. nullptr when no output can be had.
+std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels);
+// Gives an output back at the end of a device: kept when it can serve the next device, else closed
+// (after what it holds has played).
+void ReleaseAudioOutput(std::unique_ptr<AudioOutput> output);

@@ -1,0 +1,155 @@
+#include "media/Mpg123Decoder.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <mpg123.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// libmpg123 must be initialised once per process before the first handle (older versions need it,
+// newer ones accept it).
+void InitLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { mpg123_init(); });
+}
+
+Mpg123Decoder::OpenResult ResultForMissing(const std::string& posixPath)
+{
+    struct stat info
+    {
+    };
+    if (stat(posixPath.c_str(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? Mpg123Decoder::OpenResult::NotFound
+                                                   : Mpg123Decoder::OpenResult::Unreadable;
+    if (!S_ISREG(info.st_mode))
+        return Mpg123Decoder::OpenResult::Unreadable;
+    if (access(posixPath.c_str(), R_OK) != 0)
+        return Mpg123Decoder::OpenResult::Unreadable;
+    return Mpg123Decoder::OpenResult::Ok;
+}
+
+} // namespace
+
+void Mpg123Decoder::HandleDeleter::operator()(mpg123_handle_struct* handle) const
+{
+    mpg123_close(handle);
+    mpg123_delete(handle);
+}
+
+Mpg123Decoder::Mpg123Decoder() = default;
+Mpg123Decoder::~Mpg123Decoder() = default;
+
+Mpg123Decoder::OpenResult Mpg123Decoder::Open(const std::string& posixPath)
+{
+    InitLibrary();
+    if (OpenResult missing = ResultForMissing(posixPath); missing != OpenResult::Ok)
+        return missing;
+    int error = MPG123_OK;
+    m_Handle.reset(mpg123_new(nullptr, &error));
+    if (!m_Handle)
+        return OpenResult::OutOfMemory;
+    if (!ConfigureHandle())
+        return OpenResult::OutOfMemory;
+    if (mpg123_open(m_Handle.get(), posixPath.c_str()) != MPG123_OK)
+        return OpenResult::Unreadable;
+    if (!LockFormat() || !MeasureLength())
+        return OpenResult::NotMp3;
+    return OpenResult::Ok;
+}
+
+bool Mpg123Decoder::ConfigureHandle()
+{
+    mpg123_handle* handle = m_Handle.get();
+    // Tags are of no use to a sound device; skipping them unparsed keeps a huge or broken ID3v2 tag
+    // from costing memory. Gapless decoding trims the encoder's delay and padding.
+    long flags = MPG123_QUIET | MPG123_SKIP_ID3V2 | MPG123_GAPLESS;
+    if (mpg123_param(handle, MPG123_ADD_FLAGS, flags, 0.0) != MPG123_OK)
+        return false;
+    // Decode to 16-bit signed samples at the file's own rate and channel count.
+    if (mpg123_format_none(handle) != MPG123_OK)
+        return false;
+    const long* rates = nullptr;
+    size_t count = 0;
+    mpg123_rates(&rates, &count);
+    for (size_t i = 0; i < count; ++i)
+        mpg123_format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    return true;
+}
+
+// Reads up to the first frame and fixes the output format to it: a later frame with another rate or
+// channel count ends the decodable part of the file instead of changing the device's format.
+bool Mpg123Decoder::LockFormat()
+{
+    mpg123_handle* handle = m_Handle.get();
+    int encoding = 0;
+    if (mpg123_getformat(handle, &m_Rate, &m_Channels, &encoding) != MPG123_OK)
+        return false;
+    if (m_Rate <= 0 || m_Channels < 1 || m_Channels > 2 || encoding != MPG123_ENC_SIGNED_16)
+        return false;
+    mpg123_format_none(handle);
+    return mpg123_format(handle, m_Rate, m_Channels, MPG123_ENC_SIGNED_16) == MPG123_OK;
+}
+
+// The length from the Info header when there is one; otherwise one pass over the frame headers
+// (no decoding), which makes the count exact for files without a header. libmpg123 does not say
+// where its length comes from; the encoder delay, which only the LAME extension of an Info header
+// carries, tells that such a header was read.
+// FIXME: a Xing header without the LAME extension is scanned too: exact, but it reads the file.
+bool Mpg123Decoder::MeasureLength()
+{
+    mpg123_handle* handle = m_Handle.get();
+    long delay = -1;
+    double unused = 0;
+    if (mpg123_getstate(handle, MPG123_ENC_DELAY, &delay, &unused) != MPG123_OK)
+        delay = -1;
+    m_LengthFromHeader = delay >= 0 && mpg123_framelength(handle) > 0;
+    if (!m_LengthFromHeader && mpg123_scan(handle) != MPG123_OK)
+        return false;
+    off_t length = mpg123_length(handle);
+    if (length <= 0)
+        return false;
+    m_LengthFrames = length;
+    return true;
+}
+
+size_t Mpg123Decoder::Read(unsigned char* buffer, size_t capacity, bool* failed)
+{
+    *failed = m_Failed;
+    // A read may end on a frame that gives no samples (a header frame, a resync); a bounded number of
+    // retries keeps a file of such frames from spinning the worker.
+    for (int attempt = 0; attempt < 64 && !m_Ended; ++attempt) {
+        size_t done = 0;
+        int result = mpg123_read(m_Handle.get(), buffer, capacity, &done);
+        done -= done % FrameBytes();
+        if (result == MPG123_DONE)
+            m_Ended = done == 0;
+        else if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
+            return Stop(result, done, failed);
+        if (done > 0)
+            return done;
+    }
+    m_Ended = true;
+    return 0;
+}
+
+// The decoder stopped with an error. A frame of another format (a file stitched from two) only ends
+// the playable part; anything else is a failure of the device while playing. What was decoded
+// before the error still plays.
+size_t Mpg123Decoder::Stop(int result, size_t done, bool* failed)
+{
+    m_Ended = true;
+    m_Failed = result != MPG123_BAD_OUTFORMAT;
+    *failed = done == 0 && m_Failed;
+    return done;
+}
+
+bool Mpg123Decoder::SeekFrame(int64_t frame)
+{
+    off_t reached = mpg123_seek(m_Handle.get(), static_cast<off_t>(frame), SEEK_SET);
+    m_Ended = m_Failed = false;
+    return reached >= 0;
+}

@@ -1,0 +1,247 @@
+#include "media/SoundDevice.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Decoded sound goes to the output in pieces of about 20 ms: short enough that a stop or a pause
+// takes effect at once, long enough to cost nothing.
+constexpr int64_t PieceMilliseconds = 20;
+// A play that reaches the end of its file reports so when this much is left to hear: an output kept
+// for the next file (AudioOutput.h) goes on playing it while the next file opens.
+constexpr int64_t TailMilliseconds = 30;
+
+SoundDevice::OpenResult FromDecoder(Mpg123Decoder::OpenResult result)
+{
+    switch (result) {
+    case Mpg123Decoder::OpenResult::Ok:
+        return SoundDevice::OpenResult::Ok;
+    case Mpg123Decoder::OpenResult::NotFound:
+        return SoundDevice::OpenResult::NotFound;
+    case Mpg123Decoder::OpenResult::Unreadable:
+        return SoundDevice::OpenResult::Unreadable;
+    case Mpg123Decoder::OpenResult::OutOfMemory:
+        return SoundDevice::OpenResult::OutOfMemory;
+    case Mpg123Decoder::OpenResult::NotMp3:
+        break;
+    }
+    return SoundDevice::OpenResult::NotMp3;
+}
+
+} // namespace
+
+SoundDevice::SoundDevice(EndHandler onEnd) : m_OnEnd(std::move(onEnd))
+{
+}
+
+SoundDevice::~SoundDevice()
+{
+    if (!m_Worker.joinable())
+        return;
+    Send(Command::Quit);
+    m_Worker.join();
+}
+
+SoundDevice::OpenResult SoundDevice::Open(const std::string& posixPath)
+{
+    OpenResult result = FromDecoder(m_Decoder.Open(posixPath));
+    if (result != OpenResult::Ok)
+        return result;
+    // The output belongs to the worker from its creation on; the worker reports whether it could
+    // start one before Open returns, so that a machine without sound fails here, not later.
+    m_Worker = std::thread([this] { Run(); });
+    std::unique_lock lock(m_Mutex);
+    m_Changed.wait(lock, [this] { return m_StartState != 0; });
+    if (m_StartState > 0)
+        return OpenResult::Ok;
+    lock.unlock();
+    m_Worker.join();
+    return OpenResult::NoOutput;
+}
+
+bool SoundDevice::Send(Command command, int64_t from, int64_t to, uint64_t ticket)
+{
+    std::unique_lock lock(m_Mutex);
+    m_Command = command;
+    m_ArgFrom = from;
+    m_ArgTo = to;
+    m_ArgTicket = ticket;
+    uint64_t serial = ++m_Sent;
+    m_Changed.notify_all();
+    m_Changed.wait(lock, [&] { return m_Done >= serial; });
+    return m_Answer;
+}
+
+void SoundDevice::Play(int64_t from, int64_t to, uint64_t ticket)
+{
+    Send(Command::Play, from, to, ticket);
+}
+
+void SoundDevice::Pause()
+{
+    Send(Command::Pause);
+}
+
+bool SoundDevice::Resume(uint64_t ticket)
+{
+    return Send(Command::Resume, -1, -1, ticket);
+}
+
+void SoundDevice::Stop()
+{
+    Send(Command::Stop);
+}
+
+void SoundDevice::Seek(int64_t frame)
+{
+    Send(Command::Seek, frame);
+}
+
+void SoundDevice::WaitWhilePlaying()
+{
+    std::unique_lock lock(m_Mutex);
+    m_Changed.wait(lock, [this] { return m_Mode.load() != Mode::Playing; });
+}
+
+int64_t SoundDevice::PositionFrames() const
+{
+    int64_t stoppedAt = m_StoppedAt.load();
+    if (stoppedAt >= 0 && m_Mode.load() == Mode::Stopped)
+        return stoppedAt;
+    return std::min(m_Output->Clock().Heard(), LengthFrames());
+}
+
+void SoundDevice::Run()
+{
+    std::unique_ptr<AudioOutput> output = AcquireAudioOutput(m_Decoder.Rate(), m_Decoder.Channels());
+    bool started = output != nullptr;
+    {
+        std::lock_guard lock(m_Mutex);
+        if (started)
+            m_Output = std::move(output);
+        m_StartState = started ? 1 : -1;
+    }
+    m_Changed.notify_all();
+    if (!started)
+        return;
+    m_Output->Clock().Restart(0);
+    std::vector<unsigned char> buffer(
+        static_cast<size_t>(m_Decoder.Rate() * PieceMilliseconds / 1000 * m_Decoder.FrameBytes()));
+    for (;;) {
+        Command command = Command::None;
+        if (!WaitForWork(command))
+            break;
+        if (command == Command::None)
+            PlayChunk(buffer);
+    }
+    ReleaseAudioOutput(std::move(m_Output));
+}
+
+// Takes the next command, answering it, or returns with None when the device should play on.
+// False when the device is to end.
+bool SoundDevice::WaitForWork(Command& command)
+{
+    std::unique_lock lock(m_Mutex);
+    m_Changed.wait(lock, [this] { return m_Done < m_Sent || m_Mode.load() == Mode::Playing; });
+    if (m_Done == m_Sent) {
+        command = Command::None;
+        return true;
+    }
+    command = m_Command;
+    m_Answer = Execute(command);
+    m_Done = m_Sent;
+    m_Changed.notify_all();
+    return command != Command::Quit;
+}
+
+bool SoundDevice::Execute(Command command)
+{
+    Mode mode = m_Mode.load();
+    switch (command) {
+    case Command::Play:
+        StartPlay();
+        return true;
+    case Command::Pause:
+        if (mode != Mode::Playing)
+            return true;
+        StopAtHeard();
+        m_Mode = Mode::Paused;
+        return true;
+    case Command::Resume:
+        if (mode != Mode::Paused)
+            return false;
+        m_Ticket = m_ArgTicket;
+        m_Mode = Mode::Playing;
+        return true;
+    case Command::Stop:
+    case Command::Quit:
+        StopAtHeard();
+        return true;
+    case Command::Seek:
+        StopAtHeard();
+        m_StoppedAt = -1;
+        m_Decoder.SeekFrame(m_ArgFrom);
+        m_Output->Clock().Restart(m_ArgFrom);
+        return true;
+    case Command::None:
+        break;
+    }
+    return false;
+}
+
+void SoundDevice::StartPlay()
+{
+    if (m_ArgFrom >= 0) {
+        StopAtHeard();
+        m_StoppedAt = -1;
+        m_Decoder.SeekFrame(m_ArgFrom);
+        m_Output->Clock().Restart(m_ArgFrom);
+    }
+    m_PlayTo = m_ArgTo >= 0 ? std::min(m_ArgTo, LengthFrames()) : LengthFrames();
+    m_Ticket = m_ArgTicket;
+    // A play that starts at (or past) its end finds nothing to decode and ends at once, reported by
+    // the worker like any other end.
+    m_Mode = Mode::Playing;
+}
+
+// Silences the output now and keeps the decoder at the frame the listener reached, so that the next
+// play neither skips nor repeats what was buffered.
+void SoundDevice::StopAtHeard()
+{
+    Mode mode = m_Mode.load();
+    m_Mode = Mode::Stopped;
+    if (mode == Mode::Stopped)
+        return;
+    m_Output->Drop();
+    int64_t heard = m_Output->Clock().Heard();
+    m_Decoder.SeekFrame(heard);
+    m_Output->Clock().Restart(heard);
+}
+
+void SoundDevice::PlayChunk(std::vector<unsigned char>& buffer)
+{
+    int64_t left = m_PlayTo - m_Output->Clock().Written();
+    size_t capacity = std::min<int64_t>(buffer.size(), std::max<int64_t>(left, 0) * FrameBytes());
+    bool failed = false;
+    size_t bytes = capacity > 0 ? m_Decoder.Read(buffer.data(), capacity, &failed) : 0;
+    if (bytes == 0) {
+        Finish(failed);
+        return;
+    }
+    if (!m_Output->Write(buffer.data(), bytes))
+        Finish(true);
+}
+
+void SoundDevice::Finish(bool failed)
+{
+    if (!failed)
+        m_Output->Drain(m_Decoder.Rate() * TailMilliseconds / 1000);
+    {
+        std::lock_guard lock(m_Mutex);
+        m_StoppedAt = failed ? m_Output->Clock().Heard() : m_PlayTo;
+        m_Mode = Mode::Stopped;
+    }
+    m_Changed.notify_all();
+    m_OnEnd(m_Ticket, failed);
+}
