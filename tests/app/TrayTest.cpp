@@ -128,6 +128,8 @@ TEST_F(TrayStateTest, StatesAndTransitions)
         {"BitBtn4", [&] { form.BitBtn4->click(); }, InTray, false},
         {"icon click from the tray", [&] { form.TrayIcon->HandleClick(); }, Normal, true},
         {"BitBtn4 again", [&] { form.BitBtn4->click(); }, InTray, false},
+        // A window manager drops the minimised state of a window it no longer shows.
+        {"state report while hidden", [&] { form.setWindowState(Qt::WindowNoState); }, InTray, false},
         {"Restaurer", [&] { form.Agran1->trigger(); }, Normal, true},
         {"minimise then Restaurer",
          [&] {
