@@ -139,7 +139,8 @@ bool TTrayIcon::RemoveFromArea()
 void TTrayIcon::ConnectShell()
 {
     // Qt reports the mouse from inside the icon's own window, which removing the icon destroys:
-    // the handlers run later, from the event loop, as the desktop's messages would.
+    // the handlers run later, from the event loop, as the desktop's messages would. The second
+    // click of a double click is no click: one double click runs the click event once.
     connect(m_Shell, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger) {
             QMetaObject::invokeMethod(
