@@ -116,6 +116,11 @@ void TForm1::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
+    // A hidden window (in the notification area) is neither minimised nor restored by the user:
+    // a window manager drops the minimised state of a window that it stops showing, and taking
+    // that for a restore would remove the icon of a program that has no window on the screen.
+    if (!isVisible())
+        return;
     TApplication* app = TApplication::Instance();
     if (app == nullptr)
         return;

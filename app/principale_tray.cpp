@@ -1,23 +1,45 @@
 // The notification-area handlers of TForm1.
 
+#include "app/U_IconTray.h"
 #include "app/principale.h"
+#include "platform/Application.h"
 
-// FIXME: the notification area comes with the tray icon.
 void TForm1::BitBtn4Click()
 {
+    // When the desktop refuses the icon, the error ends the handler and the window stays.
+    RunHandler([this] {
+        TrayIcon->SetVisible(true);
+        HideToTray();
+    });
 }
+
 void TForm1::TrayIconClick()
 {
+    RunHandler([] { RestoreFromTray(); });
 }
+
 void TForm1::Agran1Click()
 {
+    RunHandler([] { RestoreFromTray(); });
 }
+
 void TForm1::Quitter1Click()
 {
+    // As the close box: FormClose closes the device, and closing the main window ends the program.
+    // Qt ends the program itself only when its last visible window closes; a window hidden in the
+    // notification area is not visible, so this handler ends the program once the window closed.
+    RunHandler([this] {
+        if (close())
+            TApplication::Instance()->quit();
+    });
 }
+
 void TForm1::applicationEventsMinimize()
 {
+    RunHandler([this] { TrayIcon->SetVisible(true); });
 }
+
 void TForm1::applicationEventsRestore()
 {
+    RunHandler([this] { TrayIcon->SetVisible(false); });
 }

@@ -1,25 +1,101 @@
 #pragma once
-// FIXME: placeholder until the notification-area icon is built; it keeps the design's place.
+// Basic idea: the program's icon in the desktop's notification area. It stands in a window design
+// as a hidden widget whose properties are set by name; the icon is on the desktop exactly while
+// Visible is true. A left click on it raises OnClick; a right click brings the application to the
+// front, handles the pending events and then opens the menu named by PopupMenu at the mouse.
+//
+// The desktop's side is Qt's QSystemTrayIcon (an XEmbed tray or a StatusNotifier host, whichever
+// the desktop offers); Qt adds the icon again when the desktop's panel restarts. Tests can put a
+// TrayAreaHook in its place to stand for a desktop that accepts or refuses the icon. Setting
+// Visible raises EOutOfResources when the desktop refuses to add or remove the icon. The mouse
+// handlers run inside RunHandler, as posted events, never inside the desktop's own callback.
+// UI thread only.
 
+#include <QIcon>
 #include <QString>
 #include <QWidget>
+#include <functional>
+
+class QMenu;
+class QSystemTrayIcon;
 
 class TTrayIcon : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
+    Q_PROPERTY(QIcon Icon READ Icon WRITE SetIcon)
     Q_PROPERTY(QString BalloonTitle MEMBER m_BalloonTitle)
     Q_PROPERTY(QString BalloonHint MEMBER m_BalloonHint)
-    Q_PROPERTY(QString PopupMenu MEMBER m_PopupMenu)
+    Q_PROPERTY(TBalloonFlags BalloonFlags MEMBER m_BalloonFlags)
+    Q_PROPERTY(QString PopupMenu READ PopupMenuName WRITE SetPopupMenuName)
 public:
-    explicit TTrayIcon(QWidget* parent = nullptr) : QWidget(parent) { hide(); }
+    // The icon that a balloon shows beside its text.
+    enum TBalloonFlags
+    {
+        bfNone,
+        bfInfo,
+        bfWarning,
+        bfError
+    };
+    Q_ENUM(TBalloonFlags)
+
+    // Longest tooltip the notification area takes, in characters.
+    static constexpr int MaxHintLength = 127;
+
+    // The tooltip is the application's title of this moment.
+    explicit TTrayIcon(QWidget* parent = nullptr);
+    ~TTrayIcon() override;
+
     bool Visible() const { return m_Visible; }
-    void SetVisible(bool visible) { m_Visible = visible; }
+    // True adds the icon, false removes it; the value it already has changes nothing.
+    void SetVisible(bool visible);
+
+    QString Hint() const { return m_Hint; }
+    void SetHint(const QString& hint);
+
+    // The image; when none is set, the icon of the window that holds the component.
+    QIcon Icon() const;
+    void SetIcon(const QIcon& icon);
+
+    QString BalloonTitle() const { return m_BalloonTitle; }
+    QString BalloonHint() const { return m_BalloonHint; }
+    TBalloonFlags BalloonFlags() const { return m_BalloonFlags; }
+
+    // The menu is named, as in a design, and looked up among the holding window's children when
+    // it is needed, so the design may create it after the icon.
+    QString PopupMenuName() const { return m_PopupMenuName; }
+    void SetPopupMenuName(const QString& name) { m_PopupMenuName = name; }
+    QMenu* PopupMenu() const;
+
+    // The desktop's mouse reports, as the component handles them: a left click (button pressed and
+    // released over the icon) and a right click at a position on the screen.
+    void HandleClick();
+    void HandleContextClick(const QPoint& at);
 
 signals:
     void OnClick();
 
 private:
+    bool AddToArea();
+    bool RemoveFromArea();
+    void ConnectShell();
+
     bool m_Visible = false;
-    QString m_BalloonTitle, m_BalloonHint, m_PopupMenu;
+    QString m_Hint;
+    QIcon m_Icon;
+    QString m_BalloonTitle, m_BalloonHint;
+    TBalloonFlags m_BalloonFlags = bfNone;
+    QString m_PopupMenuName;
+    QSystemTrayIcon* m_Shell = nullptr;
 };
+
+// Stands for the desktop's notification area: Add puts the icon there (false when the desktop
+// refuses it), Remove takes it away (false when the desktop refuses). While a hook is set, every
+// icon goes to it instead of the desktop. Pass an empty hook to restore the desktop.
+struct TrayAreaHook
+{
+    std::function<bool(TTrayIcon&)> Add;
+    std::function<bool(TTrayIcon&)> Remove;
+};
+void SetTrayAreaHook(TrayAreaHook hook);
