@@ -3,6 +3,7 @@
 // checks that what was heard is the file: its tone and its duration.
 
 #include "MediaTestSupport.h"
+#include "SoundCapture.h"
 #include "TestSupport.h"
 #include "media/MPlayer.h"
 
@@ -13,112 +14,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int RecordRate = 44100;
-
-bool PulseReachable()
-{
-    QProcess info;
-    info.start("pactl", {"info"});
-    return info.waitForFinished(5000) && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0;
-}
-
-std::string Sink()
-{
-    const char* sink = std::getenv("QUELMO_NULL_SINK");
-    return sink != nullptr ? sink : "quelmo_null";
-}
-
-// Records the sink's monitor (mono, 16 bits) while it lives. An idle null sink renders nothing, so
-// its monitor would start late and cut the first sound: a stream of silence keeps it running. That
-// stream asks for a very short latency: the sink renders ahead by as much, and when a new stream
-// joins, the sink rewrites what it rendered ahead, which the monitor never sees again.
-class Recorder
-{
-public:
-    Recorder()
-    {
-        m_Silence.start("pacat", {"--playback", "--raw", "--format=s16le", "--rate=44100", "--channels=1",
-                                  "--latency-msec=5", "/dev/zero"});
-        m_Process.start("parec", {"-d", QString::fromStdString(Sink() + ".monitor"), "--format=s16le",
-                                  "--rate=" + QString::number(RecordRate), "--channels=1", "--raw",
-                                  "--latency-msec=10"});
-        m_Started = m_Silence.waitForStarted(5000) && m_Process.waitForStarted(5000);
-    }
-    ~Recorder()
-    {
-        for (QProcess* process : {&m_Process, &m_Silence}) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
-    }
-    bool Started() const { return m_Started; }
-    std::vector<int16_t> Stop()
-    {
-        m_Process.terminate();
-        m_Process.waitForFinished(5000);
-        QByteArray raw = m_Process.readAllStandardOutput();
-        std::vector<int16_t> samples(static_cast<size_t>(raw.size()) / 2);
-        std::memcpy(samples.data(), raw.constData(), samples.size() * 2);
-        return samples;
-    }
-
-private:
-    QProcess m_Silence;
-    QProcess m_Process;
-    bool m_Started = false;
-};
-
-// Where the sound is: the samples whose 5 ms neighbourhood is louder than a tenth of the tone.
-struct Stretch
-{
-    size_t Begin;
-    size_t End;
-};
-
-std::vector<Stretch> SoundStretches(const std::vector<int16_t>& samples)
-{
-    const size_t window = RecordRate / 200;
-    std::vector<Stretch> found;
-    bool inSound = false;
-    for (size_t start = 0; start + window <= samples.size(); start += window) {
-        int peak = 0;
-        for (size_t i = start; i < start + window; ++i)
-            peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
-        bool loud = peak > 1600;
-        if (loud && !inSound)
-            found.push_back({start, start + window});
-        if (loud)
-            found.back().End = start + window;
-        inSound = loud;
-    }
-    return found;
-}
-
-// The tone's frequency from the rising zero crossings of the stretch's middle part.
-double Frequency(const std::vector<int16_t>& samples, Stretch stretch)
-{
-    size_t margin = (stretch.End - stretch.Begin) / 10;
-    size_t first = 0;
-    size_t last = 0;
-    int crossings = 0;
-    for (size_t i = stretch.Begin + margin + 1; i < stretch.End - margin; ++i) {
-        if (samples[i - 1] < 0 && samples[i] >= 0) {
-            if (crossings == 0)
-                first = i;
-            last = i;
-            ++crossings;
-        }
-    }
-    if (crossings < 2)
-        return 0;
-    return (crossings - 1) * static_cast<double>(RecordRate) / static_cast<double>(last - first);
-}
-
-double Milliseconds(size_t samples)
-{
-    return samples * 1000.0 / RecordRate;
-}
 
 class RealSound : public ::testing::Test
 {

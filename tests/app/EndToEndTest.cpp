@@ -1,0 +1,125 @@
+// The built player end to end, as a user meets it: under the virtual X server and the PulseAudio
+// server that scripts/test-services starts, the test clicks a directory line and "Lecture",
+// records what the null sink plays, checks the order of the tones and the window caption, closes
+// with "&Fermer" and reads the settings file.
+
+#include "SoundCapture.h"
+#include "TestSupport.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string Fixtures = QUELMO_APP_FIXTURES;
+
+std::string RunTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(10000);
+    return process.readAllStandardOutput().trimmed().toStdString();
+}
+
+class EndToEndTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const bool ci = std::getenv("CI") != nullptr && std::string(std::getenv("CI")) == "true";
+        if (std::getenv("DISPLAY") == nullptr || !PulseReachable()) {
+            if (ci)
+                FAIL() << "no X server or PulseAudio server: scripts/test-services start must run first";
+            GTEST_SKIP() << "needs eval \"$(scripts/test-services start)\"";
+        }
+        tree.MakeDir("home/.config");
+        tree.MakeDir("etc");
+        tree.MakeDir("Music/Album");
+        for (const auto& [spec, name] :
+             {std::pair{"440_700", "a.mp3"}, {"660_700", "b.mp3"}, {"880_700", "c.mp3"}})
+            std::filesystem::copy_file(Fixtures + "/tone_" + spec + ".mp3",
+                                       tree / ("Music/Album/" + std::string(name)));
+        tree.WriteFile("home/.config/Quelmo.ini",
+                       "[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=-1\n");
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("QUELMO_DRIVES", QString::fromStdString("c=" + tree.Path()));
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(tree / "home/.config"));
+        env.insert("XDG_CONFIG_DIRS", QString::fromStdString(tree / "etc"));
+        env.remove("QUELMO_AUDIO_OUTPUT"); // the default order: the user's sound server
+        player.setProcessEnvironment(env);
+        player.setProcessChannelMode(QProcess::ForwardedChannels);
+    }
+    void TearDown() override
+    {
+        player.kill();
+        player.waitForFinished(5000);
+    }
+    // A left click at a point of the window's client area.
+    void Click(int x, int y)
+    {
+        RunTool("xdotool",
+                {"mousemove", "--window", window, QString::number(x), QString::number(y), "click", "1"});
+    }
+
+    TempTree tree;
+    QProcess player;
+    QString window;
+};
+
+TEST_F(EndToEndTest, DirectoryLineAndLecturePlayTheFilesInOrderThenFermerSaves)
+{
+    player.start(QUELMO_PROGRAM, {});
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            window =
+                QString::fromStdString(RunTool("xdotool", {"search", "--name", "^Lecteur MP3 - Quelmo$"}))
+                    .section('\n', 0, 0);
+            return !window.isEmpty();
+        },
+        15000));
+
+    EXPECT_EQ(RunTool("xdotool", {"getwindowname", window}), "Lecteur MP3 - Quelmo");
+    Recorder recorder;
+    ASSERT_TRUE(recorder.Started());
+    // The directory list shows c:\, Music and its subdirectory Album (16 pixels a line, from 44).
+    Click(48, 44 + 2 + 2 * 16 + 8);
+    Click(272 + 57, 491 + 20); // "Lecture"
+
+    std::vector<std::string> captions;
+    WaitFor(
+        [&] {
+            const std::string name = RunTool("xdotool", {"getwindowname", window});
+            if (captions.empty() || captions.back() != name)
+                captions.push_back(name);
+            return captions.size() >= 4;
+        },
+        4000);
+    Click(558 + 37, 491 + 20); // "&Fermer"
+    ASSERT_TRUE(player.waitForFinished(10000)) << "the program ends";
+    EXPECT_EQ(player.exitCode(), 0);
+    const std::vector<int16_t> samples = recorder.Stop();
+
+    ASSERT_GE(captions.size(), 3u);
+    EXPECT_EQ(captions[0], "a.mp3");
+    EXPECT_EQ(captions[1], "b.mp3");
+    EXPECT_EQ(captions[2], "c.mp3");
+
+    const auto heard = HeardTones(samples, {440, 660, 880});
+    std::vector<double> order;
+    for (const auto& tone : heard)
+        order.push_back(tone.Frequency);
+    ASSERT_GE(order.size(), 3u) << "recorded " << Milliseconds(samples.size()) << " ms";
+    EXPECT_EQ(std::vector<double>(order.begin(), order.begin() + 3), (std::vector<double>{440, 660, 880}));
+    for (size_t i = 0; i + 1 < heard.size(); ++i)
+        EXPECT_LE(heard[i + 1].StartMs - heard[i].EndMs, 100.0) << "the next file follows at once";
+
+    EXPECT_EQ(tree.ReadFile("home/.config/Quelmo.ini"),
+              "[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=2\n");
+}
+
+} // namespace
