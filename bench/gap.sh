@@ -12,7 +12,6 @@ if ! pactl info >/dev/null 2>&1; then
     eval "$(scripts/test-services start)"
     started=1
 fi
-sink=${QUELMO_NULL_SINK:-quelmo_null}
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -20,17 +19,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-tones=()
-for spec in 440_1500 880_1500 660_1500_48000 550_1500; do
-    [[ -s $bench_dir/tone_$spec.mp3 ]] || tests/media/make-tone.sh "$bench_dir" "$spec"
-    tones+=("$bench_dir/tone_$spec.mp3")
-done
-# An idle null sink renders nothing; a stream of silence keeps it (and its monitor) running. Its
-# latency is short because the monitor misses what the sink rewrites when a new stream joins.
-pacat --playback --raw --format=s16le --rate=44100 --channels=1 --latency-msec=5 /dev/zero &
-pids+=($!)
-parec -d "$sink.monitor" --format=s16le --rate=44100 --channels=1 --raw --latency-msec=10 >"$bench_dir/gap.raw" &
-pids+=($!)
+make_gap_tones
+keep_sink_running
+pids+=("$silence_pid")
+record_sink "$bench_dir/gap.raw"
+pids+=("$recorder_pid")
 sleep 0.5
 QUELMO_AUDIO_OUTPUT=pulse "$mediabench" gap "${tones[@]}" "${tones[@]}"
 sleep 0.5

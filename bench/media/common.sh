@@ -27,3 +27,27 @@ cpu_seconds() {
     times=$({ time "$@" >/dev/null 2>&1; } 2>&1)
     awk '{ print $1 + $2 }' <<<"$times"
 }
+
+# The four 1.5-second tones of the gap benchmarks (one at 48 kHz), made once; sets `tones`.
+make_gap_tones() {
+    tones=()
+    for spec in 440_1500 880_1500 660_1500_48000 550_1500; do
+        [[ -s $bench_dir/tone_$spec.mp3 ]] || tests/media/make-tone.sh "$bench_dir" "$spec"
+        tones+=("$bench_dir/tone_$spec.mp3")
+    done
+}
+
+# keep_sink_running: a stream of silence on the null sink, in the background (its pid in
+# `silence_pid`). An idle null sink renders nothing, so its monitor would start late; the stream's
+# latency is short because the monitor misses what the sink rewrites when a new stream joins.
+keep_sink_running() {
+    pacat --playback --raw --format=s16le --rate=44100 --channels=1 --latency-msec=5 /dev/zero &
+    silence_pid=$!
+}
+
+# record_sink FILE: records the null sink's monitor into FILE, in the background (`recorder_pid`).
+record_sink() {
+    parec -d "${QUELMO_NULL_SINK:-quelmo_null}.monitor" --format=s16le --rate=44100 --channels=1 --raw \
+        --latency-msec=10 >"$1" &
+    recorder_pid=$!
+}

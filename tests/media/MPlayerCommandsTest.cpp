@@ -61,6 +61,12 @@ struct SequenceCase
     bool ErrorAfter; // Error() non-zero after the sequence
 };
 
+// Names the case in test reports instead of dumping its bytes.
+void PrintTo(const SequenceCase& sequence, std::ostream* out)
+{
+    *out << sequence.Name;
+}
+
 // The player's way to play a file.
 void PlayFile(TMediaPlayer& media, const std::string& path)
 {
