@@ -20,6 +20,7 @@ constexpr size_t MaxValueLength = 2047;
 struct Line
 {
     std::string Text;
+    std::string Ending; // the line's own end as read ("\r\n", "\n"), empty for a last line without one
     enum Kind
     {
         Other,
@@ -83,8 +84,7 @@ struct Contents
 {
     std::vector<Line> Lines;
     bool Exists = false;
-    bool FinalNewline = true;
-    std::string NewLine = "\n";
+    std::string NewLine = "\n"; // for lines the writer adds: CR LF when the file uses it
 };
 
 std::optional<std::string> PosixOf(const std::string& fileName)
@@ -113,16 +113,24 @@ Contents Load(const std::string& fileName)
 
     if (data.find("\r\n") != std::string::npos)
         contents.NewLine = "\r\n";
-    contents.FinalNewline = data.empty() || data.back() == '\n';
     size_t start = 0;
     while (start < data.size()) {
         size_t end = data.find('\n', start);
-        if (end == std::string::npos)
+        std::string ending;
+        if (end == std::string::npos) {
             end = data.size();
+        } else {
+            ending = "\n";
+        }
         std::string text = data.substr(start, end - start);
-        if (!text.empty() && text.back() == '\r')
+        // Only a CR that ends a CR LF pair belongs to the line's end; any other CR is the line's.
+        if (!ending.empty() && !text.empty() && text.back() == '\r') {
             text.pop_back();
-        contents.Lines.push_back(Parse(text));
+            ending = "\r\n";
+        }
+        Line line = Parse(text);
+        line.Ending = ending;
+        contents.Lines.push_back(std::move(line));
         start = end + 1;
     }
     return contents;
@@ -177,8 +185,7 @@ void Store(const std::string& fileName, const Contents& contents)
     std::string data;
     for (size_t i = 0; i < contents.Lines.size(); ++i) {
         data += contents.Lines[i].Text;
-        if (i + 1 < contents.Lines.size() || contents.FinalNewline)
-            data += contents.NewLine;
+        data += contents.Lines[i].Ending;
     }
     std::string temporary = *posix + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
@@ -270,21 +277,36 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         WriteFailed(m_FileName);
 
     Contents contents = Load(m_FileName);
+    // A new line ends as the file's lines do; a last line without an end gets one when a line
+    // comes after it.
+    auto newLine = [&](const std::string& text) {
+        Line line = Parse(text);
+        line.Ending = contents.NewLine;
+        return line;
+    };
+    auto endLastLine = [&] {
+        if (contents.Lines.empty() || !contents.Lines.back().Ending.empty())
+            return;
+        // A line that itself ends with CR keeps it only when the end added is CR LF.
+        Line& last = contents.Lines.back();
+        last.Ending = !last.Text.empty() && last.Text.back() == '\r' ? "\r\n" : contents.NewLine;
+    };
+
     const std::string entryText = key + "=" + value;
     size_t header = 0, end = 0;
     if (!FindSection(contents, section, header, end)) {
-        if (!contents.Lines.empty() && !contents.FinalNewline)
-            contents.FinalNewline = true;
-        contents.Lines.push_back(Parse("[" + section + "]"));
-        contents.Lines.push_back(Parse(entryText));
-        contents.FinalNewline = true;
+        endLastLine();
+        contents.Lines.push_back(newLine("[" + section + "]"));
+        contents.Lines.push_back(newLine(entryText));
         Store(m_FileName, contents);
         return;
     }
     for (size_t i = header + 1; i < end; ++i) {
-        if (contents.Lines[i].Type == Line::Entry && SameName(contents.Lines[i].Name, key)) {
-            contents.Lines[i] =
-                Parse(contents.Lines[i].Text.substr(0, contents.Lines[i].Text.find('=')) + "=" + value);
+        Line& line = contents.Lines[i];
+        if (line.Type == Line::Entry && SameName(line.Name, key)) {
+            const std::string ending = line.Ending;
+            line = Parse(line.Text.substr(0, line.Text.find('=')) + "=" + value);
+            line.Ending = ending;
             Store(m_FileName, contents);
             return;
         }
@@ -293,9 +315,9 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     size_t at = end;
     while (at > header + 1 && Trim(contents.Lines[at - 1].Text).empty())
         --at;
-    contents.Lines.insert(contents.Lines.begin() + long(at), Parse(entryText));
-    if (at == contents.Lines.size() - 1)
-        contents.FinalNewline = true;
+    if (at == contents.Lines.size())
+        endLastLine();
+    contents.Lines.insert(contents.Lines.begin() + long(at), newLine(entryText));
     Store(m_FileName, contents);
 }
 

@@ -122,6 +122,18 @@ TEST_F(IniFilesTest, CreatesFileAndSectionsAndKeepsCrLf)
     EXPECT_EQ(tree.ReadFile("Other.ini"), "[A]\r\nk=v\r\nk2=w\r\n[B]\r\nk=z\r\n");
 }
 
+TEST_F(IniFilesTest, LineEndsStayAsTheyWere)
+{
+    // Mixed ends, a CR inside a line and a last line without an end: only the new line is new.
+    tree.WriteFile("Quelmo.ini", "[A]\r\nk=v\nodd\rline\n[Config]\nIndex=1\r\nlast=\r");
+    ini.WriteString("Config", "Dir_Source", "c:\\x");
+    EXPECT_EQ(tree.ReadFile("Quelmo.ini"),
+              "[A]\r\nk=v\nodd\rline\n[Config]\nIndex=1\r\nlast=\r\r\nDir_Source=c:\\x\r\n");
+    ini.WriteInteger("Config", "INDEX", 2);
+    EXPECT_EQ(ini.ReadString("Config", "last", "?"), "\r");
+    EXPECT_EQ(ini.ReadInteger("Config", "Index", -1), 2);
+}
+
 TEST_F(IniFilesTest, SectionCountsOnlyWithKeys)
 {
     tree.WriteFile("commun.ini", "[CAO]\n; nothing here\n[USER]\ndir_user=2\n");
@@ -161,7 +173,10 @@ TEST_F(IniFilesTest, FailedWritesRaiseAndLoseNothing)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(tree.Path()))
         ++files;
     EXPECT_EQ(files, 1u) << "no temporary file is left behind";
+}
 
+TEST_F(IniFilesTest, ReadOnlyFolderRaisesAndLosesNothing)
+{
     if (::geteuid() == 0)
         GTEST_SKIP() << "root writes into read-only folders";
     tree.MakeDir("ro");
