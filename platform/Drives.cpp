@@ -135,8 +135,8 @@ DriveTable::DriveTable(std::vector<DriveInfo> drives) : m_Drives(std::move(drive
 
 DriveTable DriveTable::FromSystem()
 {
-    if (const char* spec = std::getenv("QUELMO_DRIVES"); spec != nullptr && *spec != 0)
-        return FromSpecification(spec);
+    if (const char* table = std::getenv("QUELMO_DRIVES"); table != nullptr && *table != 0)
+        return FromSpecification(table);
 
     std::map<std::string, DriveInfo> byMountPoint;
     DriveInfo rootDrive;

@@ -39,7 +39,7 @@ std::string PosixPath(int csidl)
 {
     if (csidl == AppData) {
         const std::string config = Env("XDG_CONFIG_HOME");
-        // The base directory specification ignores relative values.
+        // The XDG base-directory rules ignore relative values.
         if (!config.empty() && config[0] == '/')
             return WithoutFinalSlash(config);
         return WithoutFinalSlash(HomeFolder() + "/.config");

@@ -31,9 +31,9 @@ cpu_seconds() {
 # The four 1.5-second tones of the gap benchmarks (one at 48 kHz), made once; sets `tones`.
 make_gap_tones() {
     tones=()
-    for spec in 440_1500 880_1500 660_1500_48000 550_1500; do
-        [[ -s $bench_dir/tone_$spec.mp3 ]] || tests/media/make-tone.sh "$bench_dir" "$spec"
-        tones+=("$bench_dir/tone_$spec.mp3")
+    for tone in 440_1500 880_1500 660_1500_48000 550_1500; do
+        [[ -s $bench_dir/tone_$tone.mp3 ]] || tests/media/make-tone.sh "$bench_dir" "$tone"
+        tones+=("$bench_dir/tone_$tone.mp3")
     done
 }
 

@@ -38,9 +38,9 @@ protected:
         tree.MakeDir("home/.config");
         tree.MakeDir("etc");
         tree.MakeDir("Music/Album");
-        for (const auto& [spec, name] :
+        for (const auto& [tone, name] :
              {std::pair{"440_700", "a.mp3"}, {"660_700", "b.mp3"}, {"880_700", "c.mp3"}})
-            std::filesystem::copy_file(Fixtures + "/tone_" + spec + ".mp3",
+            std::filesystem::copy_file(Fixtures + "/tone_" + tone + ".mp3",
                                        tree / ("Music/Album/" + std::string(name)));
         tree.WriteFile("home/.config/Quelmo.ini",
                        "[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=-1\n");

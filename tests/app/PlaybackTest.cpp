@@ -37,9 +37,9 @@ protected:
         ::unsetenv("QUELMO_AUDIO_OUTPUT");
         TApplication::Instance()->SetTitle("Quelmo");
     }
-    void CopyTone(const std::string& spec, const std::string& to)
+    void CopyTone(const std::string& tone, const std::string& to)
     {
-        tree.WriteFile(to, TempTreeReader::Read(Fixtures + "/tone_" + spec + ".mp3"));
+        tree.WriteFile(to, TempTreeReader::Read(Fixtures + "/tone_" + tone + ".mp3"));
     }
     bool WaitForTitles(size_t count, int timeoutMs = 8000)
     {

@@ -31,9 +31,9 @@ class MediaDevice : public ::testing::Test
 protected:
     void SetUp() override { UseAudioOutput("null"); }
 
-    void OpenTone(const std::string& spec)
+    void OpenTone(const std::string& tone)
     {
-        Media.FileName = TonePath(spec);
+        Media.FileName = TonePath(tone);
         Media.SetNotify(false);
         Media.Open();
     }
@@ -248,7 +248,7 @@ TEST_F(MediaDevice, TimeFormatsOfTheOpenDevice)
 
 struct LengthCase
 {
-    const char* Spec;
+    const char* Tone;
     int32_t LengthMs; // what GetLength gives
     bool FromHeader;  // known from the Xing/Info header, without reading the file
 };
@@ -262,11 +262,11 @@ class MediaLength : public MediaDevice, public ::testing::WithParamInterface<Len
 TEST_P(MediaLength, IsExactForEveryKindOfFile)
 {
     const LengthCase& wanted = GetParam();
-    OpenTone(wanted.Spec);
+    OpenTone(wanted.Tone);
     EXPECT_EQ(Media.GetLength(), wanted.LengthMs);
 
     Mpg123Decoder decoder;
-    ASSERT_EQ(decoder.Open(TonePosix(wanted.Spec)), Mpg123Decoder::OpenResult::Ok);
+    ASSERT_EQ(decoder.Open(TonePosix(wanted.Tone)), Mpg123Decoder::OpenResult::Ok);
     EXPECT_EQ(decoder.LengthFromHeader(), wanted.FromHeader);
     std::vector<unsigned char> buffer(16384);
     int64_t frames = 0;
@@ -282,7 +282,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LengthCase{"440_500", 500, true}, LengthCase{"880_300_48000_mono_vbr", 300, true},
                       LengthCase{"990_400_22050_mono", 400, true}, LengthCase{"330_600_48000_vbr", 600, true},
                       LengthCase{"660_400_notag", 444, false}, LengthCase{"770_500_vbr_notag", 548, false}),
-    [](const auto& param) { return std::string("tone_") + param.param.Spec; });
+    [](const auto& param) { return std::string("tone_") + param.param.Tone; });
 
 // Many cycles of the player's close, open, play leave no thread, file or device behind. The leak
 // check of memory is the sanitizer run of this same test. QUELMO_MEDIA_CYCLES asks for more cycles

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <sstream>
 
-std::string TonePosix(const std::string& spec)
+std::string TonePosix(const std::string& tone)
 {
-    return std::string(QUELMO_MEDIA_FIXTURES) + "/tone_" + spec + ".mp3";
+    return std::string(QUELMO_MEDIA_FIXTURES) + "/tone_" + tone + ".mp3";
 }
 
 std::string PathText(const std::string& posixPath)
@@ -17,9 +17,9 @@ std::string PathText(const std::string& posixPath)
     return text;
 }
 
-std::string TonePath(const std::string& spec)
+std::string TonePath(const std::string& tone)
 {
-    return PathText(TonePosix(spec));
+    return PathText(TonePosix(tone));
 }
 
 void UseAudioOutput(const std::string& module)

@@ -9,9 +9,9 @@
 #include <vector>
 
 // The POSIX path of a tone fixture ("440_500" gives .../tone_440_500.mp3).
-std::string TonePosix(const std::string& spec);
+std::string TonePosix(const std::string& tone);
 // The same as a path text on drive c (the default drive table maps c to "/").
-std::string TonePath(const std::string& spec);
+std::string TonePath(const std::string& tone);
 // A POSIX path as a path text on drive c.
 std::string PathText(const std::string& posixPath);
 
