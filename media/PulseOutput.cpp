@@ -36,10 +36,10 @@ bool PulseOutput::Start(long rate, int channels)
     m_Rate = rate;
     m_Channels = channels;
     m_FrameBytes = channels * 2;
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = static_cast<uint32_t>(rate);
-    spec.channels = static_cast<uint8_t>(channels);
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = PA_SAMPLE_S16LE;
+    sampleFormat.rate = static_cast<uint32_t>(rate);
+    sampleFormat.channels = static_cast<uint8_t>(channels);
     auto bytesFor = [&](int ms) { return static_cast<uint32_t>(rate * ms / 1000 * m_FrameBytes); };
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
@@ -49,8 +49,8 @@ bool PulseOutput::Start(long rate, int channels)
     attr.fragsize = static_cast<uint32_t>(-1);
     int error = 0;
     m_Stream.reset(pa_simple_new(nullptr, "Quelmo", PA_STREAM_PLAYBACK,
-                                 m_Device.empty() ? nullptr : m_Device.c_str(), "Lecture", &spec, nullptr,
-                                 &attr, &error));
+                                 m_Device.empty() ? nullptr : m_Device.c_str(), "Lecture", &sampleFormat,
+                                 nullptr, &attr, &error));
     if (!m_Stream) {
         m_Error = pa_strerror(error);
         return false;
