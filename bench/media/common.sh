@@ -40,9 +40,18 @@ make_gap_tones() {
 # keep_sink_running: a stream of silence on the null sink, in the background (its pid in
 # `silence_pid`). An idle null sink renders nothing, so its monitor would start late; the stream's
 # latency is short because the monitor misses what the sink rewrites when a new stream joins.
+# An idle sink has rendered up to two seconds ahead that no rewrite reaches: this returns once the
+# sink has played that out (its latency is short again), or after three seconds.
 keep_sink_running() {
     pacat --playback --raw --format=s16le --rate=44100 --channels=1 --latency-msec=5 /dev/zero &
     silence_pid=$!
+    local sink=${QUELMO_NULL_SINK:-quelmo_null} latency
+    for _ in $(seq 60); do
+        latency=$(pactl list sinks | awk -v name="Name: $sink" '$0 ~ name { found = 1 }
+            found && /Latency:/ { print $2; exit }')
+        [[ -n $latency && $latency -lt 20000 ]] && break
+        sleep 0.05
+    done
 }
 
 # record_sink FILE: records the null sink's monitor into FILE, in the background (`recorder_pid`).

@@ -1,6 +1,9 @@
 #include "SoundCapture.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -19,6 +22,19 @@ std::string NullSink()
     return sink != nullptr ? sink : "quelmo_null";
 }
 
+int64_t SinkLatency()
+{
+    QProcess sinks;
+    sinks.start("pactl", {"list", "sinks"});
+    if (!sinks.waitForFinished(5000))
+        return -1;
+    QString text = QString::fromUtf8(sinks.readAllStandardOutput());
+    qsizetype at = text.indexOf("Name: " + QString::fromStdString(NullSink()) + "\n");
+    QRegularExpressionMatch latency =
+        QRegularExpression(R"(Latency: (\d+) usec)").match(text, at < 0 ? 0 : at);
+    return at >= 0 && latency.hasMatch() ? latency.captured(1).toLongLong() : -1;
+}
+
 Recorder::Recorder()
 {
     m_Silence.start("pacat", {"--playback", "--raw", "--format=s16le", "--rate=44100", "--channels=1",
@@ -27,6 +43,14 @@ Recorder::Recorder()
                     {"-d", QString::fromStdString(NullSink() + ".monitor"), "--format=s16le",
                      "--rate=" + QString::number(RecordRate), "--channels=1", "--raw", "--latency-msec=10"});
     m_Started = m_Silence.waitForStarted(5000) && m_Process.waitForStarted(5000);
+    QElapsedTimer waited;
+    waited.start();
+    while (m_Started && waited.elapsed() < 3000) {
+        int64_t latency = SinkLatency();
+        if (latency >= 0 && latency < 20000)
+            break;
+        QThread::msleep(50);
+    }
 }
 
 Recorder::~Recorder()

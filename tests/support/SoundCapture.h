@@ -14,11 +14,15 @@ constexpr int RecordRate = 44100;
 bool PulseReachable();
 // The null sink's name (QUELMO_NULL_SINK, else "quelmo_null").
 std::string NullSink();
+// The sink's latency in microseconds as the server reports it; -1 when it does not answer.
+int64_t SinkLatency();
 
 // Records the sink's monitor (mono, 16 bits) while it lives. An idle null sink renders nothing, so
 // its monitor would start late and cut the first sound: a stream of silence keeps it running. That
 // stream asks for a very short latency: the sink renders ahead by as much, and when a new stream
-// joins, the sink rewrites what it rendered ahead, which the monitor never sees again.
+// joins, the sink rewrites what it rendered ahead, which the monitor never sees again. An idle sink
+// has rendered up to two seconds ahead that no rewrite reaches: the recorder starts only once the
+// sink has played that out (its latency is short again), or after three seconds.
 class Recorder
 {
 public:
