@@ -44,12 +44,14 @@ public:
         return true;
     }
 
-    void Drain(int64_t) override
+    PlayClock::Clock::duration TimeToTail(int64_t) override
     {
+        // All of it is heard before the end is reported, like a sound card drained to the end.
         int64_t buffered = m_Clock.Buffered(PlayClock::Clock::now());
         if (m_Paced && buffered > 0)
-            std::this_thread::sleep_for(std::chrono::microseconds(buffered * 1000000 / m_Rate + 1));
+            return std::chrono::microseconds(buffered * 1000000 / m_Rate + 1);
         m_Clock.Drained();
+        return PlayClock::Clock::duration::zero();
     }
 
     void Drop() override { m_Clock.Drop(PlayClock::Clock::now()); }
@@ -104,10 +106,11 @@ public:
         return played == bytes;
     }
 
-    void Drain(int64_t) override
+    PlayClock::Clock::duration TimeToTail(int64_t) override
     {
         out123_drain(m_Handle.get());
         m_Clock.Drained();
+        return PlayClock::Clock::duration::zero();
     }
 
     void Drop() override

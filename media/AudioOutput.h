@@ -8,8 +8,10 @@
 //   - QUELMO_AUDIO_OUTPUT=null: an output of our own that consumes sound in real time with no
 //     sound card (tests, machines without sound); QUELMO_AUDIO_DEVICE=unpaced makes it take sound
 //     as fast as it comes (benchmarks).
-// Write blocks while the output's buffer is full, as a sound card does. What the listener has heard
-// is kept by a PlayClock: frames written minus frames still buffered, the buffer draining in real
+// The worker asks for room before it decodes (a PulseAudio stream says how much it has, and a
+// command from the UI thread cuts the wait short); out123's modules and the null output simply
+// block in Write while their buffer is full, as a sound card does. What the listener has heard is
+// kept by a PlayClock: frames written minus frames still buffered, the buffer draining in real
 // time between measurements. Position queries read it from the UI thread.
 //
 // A PulseAudio stream given back after a play that reached its end is kept for the next device of
@@ -31,12 +33,21 @@ public:
     // Prepares the output for 16-bit PCM of this rate and channel count. False when no output can
     // be had; ErrorText() then says why.
     virtual bool Start(long rate, int channels) = 0;
+    // Waits until at least `bytes` more can be written at once and says how many can (a whole
+    // number of frames); 0 when Interrupt() cut the wait short. Outputs whose Write blocks on its
+    // own return `bytes` at once.
+    virtual size_t WaitForRoom(size_t bytes) { return bytes; }
+    // Cuts a WaitForRoom short, now or the next one (from another thread: a command is waiting).
+    virtual void Interrupt() {}
     // Hands PCM frames over, blocking while the buffer is full. False when the output failed.
     virtual bool Write(unsigned char* data, size_t bytes) = 0;
-    // Waits until no more than tailFrames written frames are still to be heard (0: all heard).
-    virtual void Drain(int64_t tailFrames) = 0;
+    // After the last write of a play: lets everything written be heard and says how long until no
+    // more than tailFrames of it are left to hear (zero: now). Called again until it says zero.
+    virtual PlayClock::Clock::duration TimeToTail(int64_t tailFrames) = 0;
     // Discards what is buffered and not yet heard.
     virtual void Drop() = 0;
+    // The position of the last frame heard, as the clock counts frames.
+    virtual int64_t Heard() { return m_Clock.Heard(); }
     // The output's own explanation of its last failure (English, for the log), may be empty.
     virtual std::string ErrorText() const { return {}; }
     // Whether the next device of the same format may go on with this output.

@@ -10,6 +10,7 @@ void PlayClock::Reset(long rate, int64_t capacityFrames)
     m_Written = 0;
     m_BufferedAtStamp = 0;
     m_Stamp = Clock::now();
+    m_Held = false;
 }
 
 long PlayClock::Rate() const
@@ -26,6 +27,8 @@ int64_t PlayClock::Written() const
 
 int64_t PlayClock::BufferedLocked(Clock::time_point now) const
 {
+    if (m_Held)
+        return m_BufferedAtStamp;
     auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - m_Stamp).count();
     int64_t drained = std::max<int64_t>(0, elapsed) * m_Rate / 1000000;
     return std::max<int64_t>(0, m_BufferedAtStamp - drained);
@@ -74,6 +77,15 @@ void PlayClock::SetBuffered(int64_t buffered, Clock::time_point now)
     std::lock_guard lock(m_Mutex);
     m_BufferedAtStamp = std::max<int64_t>(buffered, 0);
     m_Stamp = now;
+    m_Held = false;
+}
+
+void PlayClock::Hold(Clock::time_point now)
+{
+    std::lock_guard lock(m_Mutex);
+    m_BufferedAtStamp = BufferedLocked(now);
+    m_Stamp = now;
+    m_Held = true;
 }
 
 int64_t PlayClock::Drop(Clock::time_point now)

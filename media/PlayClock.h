@@ -1,7 +1,8 @@
 #pragma once
 // Basic idea: the position that the listener hears, kept by the output that plays the sound. The
 // output's worker thread reports what it writes and, when the output can tell, how much is still
-// buffered; between reports the buffer is taken to drain at the sound's rate. The UI thread reads
+// buffered; between reports the buffer is taken to drain at the sound's rate, unless the output
+// holds it back. The UI thread reads
 // the position at any time. Thread-safe.
 
 #include <chrono>
@@ -30,7 +31,11 @@ public:
     void AddWritten(int64_t frames, Clock::time_point now);
     // Frames handed over, and the output's own measure of what it now holds.
     void AddWritten(int64_t frames, int64_t buffered, Clock::time_point now);
+    // The output's own measure of what it holds, taken while it plays: ends a hold.
     void SetBuffered(int64_t buffered, Clock::time_point now);
+    // The output holds its sound back (nothing is heard): the buffer stops draining until the next
+    // measure.
+    void Hold(Clock::time_point now);
     // The buffer was emptied without being heard; returns the frames discarded.
     int64_t Drop(Clock::time_point now);
     // Everything written has been heard.
@@ -45,6 +50,7 @@ private:
     int64_t m_Written = 0;
     int64_t m_BufferedAtStamp = 0;
     Clock::time_point m_Stamp;
+    bool m_Held = false;
 
     int64_t BufferedLocked(Clock::time_point now) const;
 };

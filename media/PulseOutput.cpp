@@ -1,24 +1,24 @@
 #include "media/PulseOutput.h"
 
-#include <chrono>
-#include <pulse/error.h>
-#include <pulse/simple.h>
-#include <thread>
+#include <algorithm>
+#include <pulse/pulseaudio.h>
 
 namespace {
 
-// The server keeps about this much sound ahead of the listener: enough against dropouts on a busy
-// machine, little enough that a stop is heard at once.
-constexpr int BufferMilliseconds = 100;
-// Playback starts as soon as this much has arrived (after an open or an underrun).
+// The sound kept ahead of the listener, the server's part included. The server asks for more in
+// pieces of RequestMilliseconds, so few wakeups; a stop or a pause still falls silent at once, as
+// the server discards what it holds and has not played.
+constexpr int LatencyMilliseconds = 500;
+constexpr int RequestMilliseconds = 100;
+// Playback starts (after an open, a drop or an underrun) as soon as this much has arrived.
 constexpr int StartMilliseconds = 20;
 
-} // namespace
-
-void PulseOutput::StreamDeleter::operator()(pa_simple* stream) const
+void SignalLoop(void* loop)
 {
-    pa_simple_free(stream);
+    pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
 }
+
+} // namespace
 
 PulseOutput::PulseOutput(std::string device) : m_Device(std::move(device))
 {
@@ -26,9 +26,39 @@ PulseOutput::PulseOutput(std::string device) : m_Device(std::move(device))
 
 PulseOutput::~PulseOutput()
 {
-    // Whatever is still buffered (the end of a file) plays out before the stream goes.
-    if (m_Stream)
-        pa_simple_drain(m_Stream.get(), nullptr);
+    if (m_Loop == nullptr)
+        return;
+    pa_threaded_mainloop_lock(m_Loop);
+    if (m_Stream != nullptr) {
+        // Whatever is still queued (the end of a file) plays out before the stream goes.
+        if (pa_stream_get_state(m_Stream) == PA_STREAM_READY) {
+            pa_operation* drain = pa_stream_drain(
+                m_Stream, [](pa_stream*, int, void* loop) { SignalLoop(loop); }, m_Loop);
+            while (drain != nullptr && pa_operation_get_state(drain) == PA_OPERATION_RUNNING)
+                pa_threaded_mainloop_wait(m_Loop);
+            if (drain != nullptr)
+                pa_operation_unref(drain);
+        }
+        pa_stream_set_state_callback(m_Stream, nullptr, nullptr);
+        pa_stream_set_write_callback(m_Stream, nullptr, nullptr);
+        pa_stream_set_started_callback(m_Stream, nullptr, nullptr);
+        pa_stream_set_underflow_callback(m_Stream, nullptr, nullptr);
+        pa_stream_disconnect(m_Stream);
+        pa_stream_unref(m_Stream);
+    }
+    if (m_Context != nullptr) {
+        pa_context_set_state_callback(m_Context, nullptr, nullptr);
+        pa_context_disconnect(m_Context);
+        pa_context_unref(m_Context);
+    }
+    pa_threaded_mainloop_unlock(m_Loop);
+    pa_threaded_mainloop_stop(m_Loop);
+    pa_threaded_mainloop_free(m_Loop);
+}
+
+std::string PulseOutput::ContextError() const
+{
+    return pa_strerror(m_Context != nullptr ? pa_context_errno(m_Context) : PA_ERR_INTERNAL);
 }
 
 bool PulseOutput::Start(long rate, int channels)
@@ -36,73 +66,213 @@ bool PulseOutput::Start(long rate, int channels)
     m_Rate = rate;
     m_Channels = channels;
     m_FrameBytes = channels * 2;
+    m_Loop = pa_threaded_mainloop_new();
+    if (m_Loop == nullptr) {
+        m_Error = "out of memory";
+        return false;
+    }
+    m_Context = pa_context_new(pa_threaded_mainloop_get_api(m_Loop), "Quelmo");
+    if (m_Context == nullptr) {
+        m_Error = "out of memory";
+        return false;
+    }
+    pa_context_set_state_callback(
+        m_Context, [](pa_context*, void* loop) { SignalLoop(loop); }, m_Loop);
+    if (pa_context_connect(m_Context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 ||
+        pa_threaded_mainloop_start(m_Loop) < 0) {
+        m_Error = ContextError();
+        return false;
+    }
+    m_Clock.Reset(rate, 0);
+    pa_threaded_mainloop_lock(m_Loop);
+    bool ready = Connect(rate, channels);
+    pa_threaded_mainloop_unlock(m_Loop);
+    return ready;
+}
+
+// With the loop locked: waits for the server, then opens the stream and waits until it plays.
+bool PulseOutput::Connect(long rate, int channels)
+{
+    pa_context_state_t state;
+    while ((state = pa_context_get_state(m_Context)) != PA_CONTEXT_READY) {
+        if (!PA_CONTEXT_IS_GOOD(state)) {
+            m_Error = ContextError();
+            return false;
+        }
+        pa_threaded_mainloop_wait(m_Loop);
+    }
     pa_sample_spec sampleFormat{};
     sampleFormat.format = PA_SAMPLE_S16LE;
     sampleFormat.rate = static_cast<uint32_t>(rate);
     sampleFormat.channels = static_cast<uint8_t>(channels);
+    m_Stream = pa_stream_new(m_Context, "Lecture", &sampleFormat, nullptr);
+    if (m_Stream == nullptr) {
+        m_Error = ContextError();
+        return false;
+    }
+    pa_stream_set_state_callback(
+        m_Stream, [](pa_stream*, void* loop) { SignalLoop(loop); }, m_Loop);
+    pa_stream_set_write_callback(
+        m_Stream, [](pa_stream*, size_t, void* loop) { SignalLoop(loop); }, m_Loop);
+    // The server says when the stream starts playing (once enough has arrived, at first and after
+    // a drop or an underrun) and when it runs dry: only in between do its reports say what is heard.
+    pa_stream_set_started_callback(
+        m_Stream, [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->m_Playing = true; }, this);
+    pa_stream_set_underflow_callback(
+        m_Stream, [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->m_Playing = false; }, this);
     auto bytesFor = [&](int ms) { return static_cast<uint32_t>(rate * ms / 1000 * m_FrameBytes); };
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = bytesFor(BufferMilliseconds);
+    attr.tlength = bytesFor(LatencyMilliseconds);
     attr.prebuf = bytesFor(StartMilliseconds);
-    attr.minreq = static_cast<uint32_t>(-1);
+    attr.minreq = bytesFor(RequestMilliseconds);
     attr.fragsize = static_cast<uint32_t>(-1);
-    int error = 0;
-    m_Stream.reset(pa_simple_new(nullptr, "Quelmo", PA_STREAM_PLAYBACK,
-                                 m_Device.empty() ? nullptr : m_Device.c_str(), "Lecture", &sampleFormat,
-                                 nullptr, &attr, &error));
-    if (!m_Stream) {
-        m_Error = pa_strerror(error);
+    // The whole latency is asked for (the server splits it between its device and this stream),
+    // and the stream's timing follows the server's reports, smoothed in between.
+    auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
+                                                PA_STREAM_ADJUST_LATENCY);
+    if (pa_stream_connect_playback(m_Stream, m_Device.empty() ? nullptr : m_Device.c_str(), &attr, flags,
+                                   nullptr, nullptr) < 0) {
+        m_Error = ContextError();
         return false;
     }
-    m_Clock.Reset(rate, 0);
+    pa_stream_state_t streamState;
+    while ((streamState = pa_stream_get_state(m_Stream)) != PA_STREAM_READY) {
+        if (!PA_STREAM_IS_GOOD(streamState)) {
+            m_Error = ContextError();
+            return false;
+        }
+        pa_threaded_mainloop_wait(m_Loop);
+    }
+    // Nothing is heard until the server starts the stream.
+    m_Clock.Hold(PlayClock::Clock::now());
     return true;
 }
 
-int64_t PulseOutput::MeasureBuffered()
+// With the loop locked: takes the server's measure of what is queued and not yet heard into the
+// clock. Only while the stream plays: before it starts (at first and after a drop) nothing is heard
+// and the clock stands still; once it has run dry the server's timing stops although its last sound
+// still plays, and the clock's prediction carries on.
+void PulseOutput::Measure()
 {
-    int error = 0;
-    pa_usec_t latency = pa_simple_get_latency(m_Stream.get(), &error);
-    if (latency == static_cast<pa_usec_t>(-1)) {
-        m_Error = pa_strerror(error);
-        return -1;
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (!m_Playing || pa_stream_get_latency(m_Stream, &latency, &negative) < 0)
+        return;
+    int64_t frames = negative ? 0 : static_cast<int64_t>(latency) * m_Rate / 1000000;
+    m_Clock.SetBuffered(frames, PlayClock::Clock::now());
+}
+
+size_t PulseOutput::WaitForRoom(size_t bytes)
+{
+    pa_threaded_mainloop_lock(m_Loop);
+    size_t room = bytes; // when the stream failed: Write reports it
+    while (!m_Interrupted && pa_stream_get_state(m_Stream) == PA_STREAM_READY) {
+        size_t writable = pa_stream_writable_size(m_Stream);
+        if (writable == static_cast<size_t>(-1))
+            break;
+        if (writable >= bytes) {
+            room = writable - writable % static_cast<size_t>(m_FrameBytes);
+            break;
+        }
+        pa_threaded_mainloop_wait(m_Loop);
     }
-    return static_cast<int64_t>(latency) * m_Rate / 1000000;
+    if (m_Interrupted)
+        room = 0;
+    m_Interrupted = false;
+    pa_threaded_mainloop_unlock(m_Loop);
+    return room;
+}
+
+void PulseOutput::Interrupt()
+{
+    pa_threaded_mainloop_lock(m_Loop);
+    m_Interrupted = true;
+    pa_threaded_mainloop_signal(m_Loop, 0);
+    pa_threaded_mainloop_unlock(m_Loop);
 }
 
 bool PulseOutput::Write(unsigned char* data, size_t bytes)
 {
-    int error = 0;
-    if (pa_simple_write(m_Stream.get(), data, bytes, &error) < 0) {
-        m_Error = pa_strerror(error);
-        return false;
+    pa_threaded_mainloop_lock(m_Loop);
+    bool ok = true;
+    size_t done = 0;
+    while (done < bytes) {
+        if (pa_stream_get_state(m_Stream) != PA_STREAM_READY) {
+            m_Error = ContextError();
+            ok = false;
+            break;
+        }
+        size_t room = pa_stream_writable_size(m_Stream);
+        if (room == static_cast<size_t>(-1)) {
+            m_Error = ContextError();
+            ok = false;
+            break;
+        }
+        if (room == 0) {
+            pa_threaded_mainloop_wait(m_Loop);
+            continue;
+        }
+        size_t piece = std::min(room, bytes - done);
+        if (pa_stream_write(m_Stream, data + done, piece, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+            m_Error = ContextError();
+            ok = false;
+            break;
+        }
+        done += piece;
+        // Counted under the loop's lock, so that a measure taken on another thread sees these
+        // frames as written.
+        auto now = PlayClock::Clock::now();
+        auto frames = static_cast<int64_t>(piece) / m_FrameBytes;
+        m_Clock.AddWritten(frames, m_Clock.Buffered(now) + frames, now);
     }
-    int64_t buffered = MeasureBuffered();
-    m_Clock.AddWritten(static_cast<int64_t>(bytes) / m_FrameBytes, buffered, PlayClock::Clock::now());
-    return buffered >= 0;
+    Measure();
+    pa_threaded_mainloop_unlock(m_Loop);
+    return ok;
 }
 
-void PulseOutput::Drain(int64_t tailFrames)
+PlayClock::Clock::duration PulseOutput::TimeToTail(int64_t tailFrames)
 {
-    if (tailFrames <= 0) {
-        pa_simple_drain(m_Stream.get(), nullptr);
-        m_Clock.Drained();
-        return;
+    pa_threaded_mainloop_lock(m_Loop);
+    // The end of the sound plays now, however short (the start threshold is not waited for), so
+    // the clock runs from here even if the server has not said it started.
+    if (!m_Triggered) {
+        m_Triggered = true;
+        if (pa_operation* trigger = pa_stream_trigger(m_Stream, nullptr, nullptr))
+            pa_operation_unref(trigger);
+        auto now = PlayClock::Clock::now();
+        m_Clock.SetBuffered(m_Clock.Buffered(now), now);
     }
-    // Waits until no more than the tail is left to hear; the tail plays on while the caller goes on.
-    for (int rounds = 0; rounds < 200; ++rounds) {
-        int64_t buffered = MeasureBuffered();
-        if (buffered < 0)
-            return;
-        m_Clock.SetBuffered(buffered, PlayClock::Clock::now());
-        if (buffered <= tailFrames)
-            return;
-        std::this_thread::sleep_for(std::chrono::microseconds((buffered - tailFrames) * 1000000 / m_Rate));
+    Measure();
+    pa_threaded_mainloop_unlock(m_Loop);
+    int64_t left = m_Clock.Buffered(PlayClock::Clock::now()) - tailFrames;
+    if (left <= 0) {
+        m_Triggered = false;
+        return PlayClock::Clock::duration::zero();
     }
+    return std::chrono::microseconds(left * 1000000 / m_Rate + 1);
 }
 
 void PulseOutput::Drop()
 {
-    pa_simple_flush(m_Stream.get(), nullptr);
-    m_Clock.Drop(PlayClock::Clock::now());
+    pa_threaded_mainloop_lock(m_Loop);
+    Measure();
+    // The server drops what it holds, what its device was about to play included; the clock
+    // stands still from here until the server reports the stream playing again.
+    if (pa_operation* flush = pa_stream_flush(m_Stream, nullptr, nullptr))
+        pa_operation_unref(flush);
+    auto now = PlayClock::Clock::now();
+    m_Clock.Drop(now);
+    m_Clock.Hold(now);
+    m_Playing = false;
+    m_Triggered = false;
+    pa_threaded_mainloop_unlock(m_Loop);
+}
+
+int64_t PulseOutput::Heard()
+{
+    pa_threaded_mainloop_lock(m_Loop);
+    Measure();
+    pa_threaded_mainloop_unlock(m_Loop);
+    return m_Clock.Heard();
 }

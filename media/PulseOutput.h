@@ -1,16 +1,19 @@
 #pragma once
-// Basic idea: sound output straight to a PulseAudio server through libpulse's simple API, the
-// output of choice wherever a server runs. out123's pulse module cannot say how much sound the
-// server still holds, and it holds a quarter of a second; this output asks for a short buffer and
-// reads the server's latency after each write, so that the position is what the listener hears.
-// Used by one worker thread at a time (a released output may go on to the next device's worker).
+// Basic idea: sound output straight to a PulseAudio server through libpulse's asynchronous API
+// (its own thread, the "loop"), the output of choice wherever a server runs. out123's pulse module
+// cannot say how much sound the server still holds; this stream keeps half a second ahead of the
+// listener, so that the server wakes it rarely, and the position comes from the server's own
+// timing reports: what the listener hears, whatever the server's device keeps.
+// Written by one worker thread at a time (a released output may go on to the next device's
+// worker); Heard() and Interrupt() may come from any thread.
 
 #include "media/AudioOutput.h"
 
-#include <memory>
 #include <string>
 
-struct pa_simple;
+struct pa_threaded_mainloop;
+struct pa_context;
+struct pa_stream;
 
 class PulseOutput : public AudioOutput
 {
@@ -20,22 +23,31 @@ public:
     ~PulseOutput() override;
 
     bool Start(long rate, int channels) override;
+    size_t WaitForRoom(size_t bytes) override;
+    void Interrupt() override;
     bool Write(unsigned char* data, size_t bytes) override;
-    void Drain(int64_t tailFrames) override;
+    PlayClock::Clock::duration TimeToTail(int64_t tailFrames) override;
     void Drop() override;
+    int64_t Heard() override;
     std::string ErrorText() const override { return m_Error; }
     bool Reusable() const override { return true; }
 
 private:
-    struct StreamDeleter
-    {
-        void operator()(pa_simple* stream) const;
-    };
     std::string m_Device;
-    std::unique_ptr<pa_simple, StreamDeleter> m_Stream;
+    pa_threaded_mainloop* m_Loop = nullptr;
+    pa_context* m_Context = nullptr;
+    pa_stream* m_Stream = nullptr;
     std::string m_Error;
     int m_FrameBytes = 4;
 
-    // The frames that the server holds and has not played yet; -1 when it does not answer.
-    int64_t MeasureBuffered();
+    // Between the server's word that the stream started and its word that it ran dry.
+    bool m_Playing = false;
+    // A command is waiting: WaitForRoom returns at once.
+    bool m_Interrupted = false;
+    // The end of the sound has been started without waiting for the start threshold.
+    bool m_Triggered = false;
+
+    bool Connect(long rate, int channels);
+    void Measure();
+    std::string ContextError() const;
 };

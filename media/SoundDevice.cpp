@@ -5,9 +5,11 @@
 
 namespace {
 
-// Decoded sound goes to the output in pieces of about 20 ms: short enough that a stop or a pause
-// takes effect at once, long enough to cost nothing.
+// Decoded sound goes to an output whose writes block in pieces of about 20 ms: short enough that a
+// stop or a pause takes effect at once. An output that says how much room it has gets all of it
+// in one write, up to half a second, so that the worker wakes seldom.
 constexpr int64_t PieceMilliseconds = 20;
+constexpr int64_t MostMilliseconds = 500;
 // A play that reaches the end of its file reports so when this much is left to hear: an output kept
 // for the next file (AudioOutput.h) goes on playing it while the next file opens.
 constexpr int64_t TailMilliseconds = 30;
@@ -69,6 +71,9 @@ bool SoundDevice::Send(Command command, int64_t from, int64_t to, uint64_t ticke
     m_ArgTicket = ticket;
     uint64_t serial = ++m_Sent;
     m_Changed.notify_all();
+    // A worker waiting for room in the output takes the command at once.
+    if (m_Output)
+        m_Output->Interrupt();
     m_Changed.wait(lock, [&] { return m_Done >= serial; });
     return m_Answer;
 }
@@ -109,7 +114,7 @@ int64_t SoundDevice::PositionFrames() const
     int64_t stoppedAt = m_StoppedAt.load();
     if (stoppedAt >= 0 && m_Mode.load() == Mode::Stopped)
         return stoppedAt;
-    return std::min(m_Output->Clock().Heard(), LengthFrames());
+    return std::min(m_Output->Heard(), LengthFrames());
 }
 
 void SoundDevice::Run()
@@ -127,7 +132,7 @@ void SoundDevice::Run()
         return;
     m_Output->Clock().Restart(0);
     std::vector<unsigned char> buffer(
-        static_cast<size_t>(m_Decoder.Rate() * PieceMilliseconds / 1000 * m_Decoder.FrameBytes()));
+        static_cast<size_t>(m_Decoder.Rate() * MostMilliseconds / 1000 * m_Decoder.FrameBytes()));
     for (;;) {
         Command command = Command::None;
         if (!WaitForWork(command))
@@ -214,7 +219,7 @@ void SoundDevice::StopAtHeard()
     if (mode == Mode::Stopped)
         return;
     m_Output->Drop();
-    int64_t heard = m_Output->Clock().Heard();
+    int64_t heard = m_Output->Heard();
     m_Decoder.SeekFrame(heard);
     m_Output->Clock().Restart(heard);
 }
@@ -223,23 +228,48 @@ void SoundDevice::PlayChunk(std::vector<unsigned char>& buffer)
 {
     int64_t left = m_PlayTo - m_Output->Clock().Written();
     size_t capacity = std::min<int64_t>(buffer.size(), std::max<int64_t>(left, 0) * FrameBytes());
+    if (capacity == 0) {
+        FinishWhenHeard();
+        return;
+    }
+    // Waiting for room happens before decoding, so that a command cuts it short and no decoded
+    // sound is left over.
+    size_t piece = static_cast<size_t>(m_Decoder.Rate() * PieceMilliseconds / 1000 * FrameBytes());
+    size_t room = m_Output->WaitForRoom(std::min(capacity, piece));
+    if (room == 0)
+        return;
+    capacity = std::min(capacity, room);
     bool failed = false;
-    size_t bytes = capacity > 0 ? m_Decoder.Read(buffer.data(), capacity, &failed) : 0;
+    size_t bytes = m_Decoder.Read(buffer.data(), capacity, &failed);
     if (bytes == 0) {
-        Finish(failed);
+        if (failed)
+            Finish(true);
+        else
+            FinishWhenHeard();
         return;
     }
     if (!m_Output->Write(buffer.data(), bytes))
         Finish(true);
 }
 
+// The play has written its last frame: it ends once the listener has heard all but the tail, or
+// goes on with whatever command comes first.
+void SoundDevice::FinishWhenHeard()
+{
+    PlayClock::Clock::duration wait = m_Output->TimeToTail(m_Decoder.Rate() * TailMilliseconds / 1000);
+    if (wait <= PlayClock::Clock::duration::zero()) {
+        Finish(false);
+        return;
+    }
+    std::unique_lock lock(m_Mutex);
+    m_Changed.wait_for(lock, wait, [this] { return m_Done < m_Sent; });
+}
+
 void SoundDevice::Finish(bool failed)
 {
-    if (!failed)
-        m_Output->Drain(m_Decoder.Rate() * TailMilliseconds / 1000);
     {
         std::lock_guard lock(m_Mutex);
-        m_StoppedAt = failed ? m_Output->Clock().Heard() : m_PlayTo;
+        m_StoppedAt = failed ? m_Output->Heard() : m_PlayTo;
         m_Mode = Mode::Stopped;
     }
     m_Changed.notify_all();

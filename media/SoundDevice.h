@@ -115,5 +115,6 @@ private:
     void StartPlay();
     void StopAtHeard();
     void PlayChunk(std::vector<unsigned char>& buffer);
+    void FinishWhenHeard();
     void Finish(bool failed);
 };

@@ -64,4 +64,20 @@ TEST(PlayClock, WaitForRoomIsTheTimeUntilTheFramesFit)
     EXPECT_EQ(clock.Heard(start + 20ms), 500);
 }
 
+// An output that holds its sound back (nothing is playing yet) keeps the position where it is until
+// its next measure, however long that takes.
+TEST(PlayClock, HeldBufferDoesNotDrainUntilMeasured)
+{
+    PlayClock clock;
+    clock.Reset(1000, 0);
+    auto start = PlayClock::Clock::now();
+    clock.Restart(500);
+    clock.Hold(start);
+    clock.AddWritten(300, 300, start);
+    EXPECT_EQ(clock.Heard(start + 1s), 500);
+    clock.SetBuffered(280, start + 1s);
+    EXPECT_EQ(clock.Heard(start + 1s), 520);
+    EXPECT_EQ(clock.Heard(start + 1s + 100ms), 620);
+}
+
 } // namespace

@@ -135,4 +135,32 @@ TEST_F(RealSound, PauseAndResumeLoseAndRepeatNothing)
     EXPECT_GE(Milliseconds(stretches[1].Begin - stretches[0].End), 250.0);
 }
 
+// The last half second of a file is already with the server when the file has been decoded: a stop
+// there still silences the sound at once, and no end is reported.
+TEST_F(RealSound, StopNearTheEndSilencesAtOnce)
+{
+    Recorder recorder;
+    ASSERT_TRUE(recorder.Started());
+    WaitFor([] { return false; }, 300);
+    TMediaPlayer media;
+    int completions = 0;
+    QObject::connect(&media, &TMediaPlayer::OnNotify, [&] { ++completions; });
+    media.FileName = TonePath("1500_1200");
+    media.Open();
+    media.SetNotify(true);
+    media.Play();
+    ASSERT_TRUE(WaitFor([&] { return media.GetPosition() >= 950; }));
+    media.Stop();
+    int32_t stopped = media.GetPosition();
+    WaitFor([] { return false; }, 500);
+    EXPECT_EQ(media.GetPosition(), stopped);
+    EXPECT_EQ(media.NotifyValue(), nvAborted);
+    EXPECT_EQ(completions, 1);
+    std::vector<int16_t> samples = recorder.Stop();
+    std::vector<Stretch> stretches = SoundStretches(samples);
+    ASSERT_EQ(stretches.size(), 1u);
+    EXPECT_NEAR(Milliseconds(stretches[0].End - stretches[0].Begin), stopped, 50.0);
+    EXPECT_LT(stopped, 1150);
+}
+
 } // namespace
