@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -27,15 +28,21 @@ protected:
             GTEST_SKIP() << "no PulseAudio server (run eval \"$(scripts/test-services start)\")";
         }
         UseAudioOutput("pulse");
+        m_Recorder = std::make_unique<Recorder>();
+        ASSERT_TRUE(m_Recorder->Started());
+        WaitFor([] { return false; }, 300); // the recording is running
     }
     void TearDown() override { UseAudioOutput("null"); }
+
+    // What the sink has played since the test began.
+    std::vector<int16_t> Recorded() { return m_Recorder->Stop(); }
+
+private:
+    std::unique_ptr<Recorder> m_Recorder;
 };
 
 TEST_F(RealSound, PlayedToneIsHeardWithItsFrequencyAndDuration)
 {
-    Recorder recorder;
-    ASSERT_TRUE(recorder.Started());
-    WaitFor([] { return false; }, 300); // the recording is running
     TMediaPlayer media;
     int completions = 0;
     QObject::connect(&media, &TMediaPlayer::OnNotify, [&] { ++completions; });
@@ -48,7 +55,7 @@ TEST_F(RealSound, PlayedToneIsHeardWithItsFrequencyAndDuration)
     EXPECT_EQ(media.NotifyValue(), nvSuccessful);
     EXPECT_EQ(media.GetPosition(), 800);
     WaitFor([] { return false; }, 300);
-    std::vector<int16_t> samples = recorder.Stop();
+    std::vector<int16_t> samples = Recorded();
     std::vector<Stretch> stretches = SoundStretches(samples);
     ASSERT_EQ(stretches.size(), 1u) << "recorded " << Milliseconds(samples.size()) << " ms";
     EXPECT_NEAR(Milliseconds(stretches[0].End - stretches[0].Begin), 800.0, 20.0);
@@ -57,9 +64,6 @@ TEST_F(RealSound, PlayedToneIsHeardWithItsFrequencyAndDuration)
 
 TEST_F(RealSound, TwoFilesPlayedTheWayThePlayerDoesAreHeardInOrder)
 {
-    Recorder recorder;
-    ASSERT_TRUE(recorder.Started());
-    WaitFor([] { return false; }, 300);
     TMediaPlayer media;
     std::vector<std::string> queue = {TonePath("440_500"), TonePath("1500_1200")};
     size_t next = 0;
@@ -85,7 +89,7 @@ TEST_F(RealSound, TwoFilesPlayedTheWayThePlayerDoesAreHeardInOrder)
     playNext();
     ASSERT_TRUE(WaitFor([&] { return finished; }, 8000));
     WaitFor([] { return false; }, 300);
-    std::vector<int16_t> samples = recorder.Stop();
+    std::vector<int16_t> samples = Recorded();
     std::vector<Stretch> stretches = SoundStretches(samples);
     ASSERT_GE(stretches.size(), 1u);
     ASSERT_LE(stretches.size(), 2u);
@@ -105,9 +109,6 @@ TEST_F(RealSound, TwoFilesPlayedTheWayThePlayerDoesAreHeardInOrder)
 // add up to the file, give or take what the server's latency measure may be off by.
 TEST_F(RealSound, PauseAndResumeLoseAndRepeatNothing)
 {
-    Recorder recorder;
-    ASSERT_TRUE(recorder.Started());
-    WaitFor([] { return false; }, 300);
     TMediaPlayer media;
     int completions = 0;
     QObject::connect(&media, &TMediaPlayer::OnNotify, [&] { ++completions; });
@@ -125,7 +126,7 @@ TEST_F(RealSound, PauseAndResumeLoseAndRepeatNothing)
     ASSERT_TRUE(WaitFor([&] { return completions > 0; }, 5000));
     EXPECT_EQ(media.NotifyValue(), nvSuccessful);
     WaitFor([] { return false; }, 300);
-    std::vector<int16_t> samples = recorder.Stop();
+    std::vector<int16_t> samples = Recorded();
     std::vector<Stretch> stretches = SoundStretches(samples);
     ASSERT_EQ(stretches.size(), 2u);
     double first = Milliseconds(stretches[0].End - stretches[0].Begin);
@@ -136,12 +137,9 @@ TEST_F(RealSound, PauseAndResumeLoseAndRepeatNothing)
 }
 
 // The last half second of a file is already with the server when the file has been decoded: a stop
-// there still silences the sound at once, and no end is reported.
+// there still silences the sound at once, and the play ends as aborted, not as finished.
 TEST_F(RealSound, StopNearTheEndSilencesAtOnce)
 {
-    Recorder recorder;
-    ASSERT_TRUE(recorder.Started());
-    WaitFor([] { return false; }, 300);
     TMediaPlayer media;
     int completions = 0;
     QObject::connect(&media, &TMediaPlayer::OnNotify, [&] { ++completions; });
@@ -156,7 +154,7 @@ TEST_F(RealSound, StopNearTheEndSilencesAtOnce)
     EXPECT_EQ(media.GetPosition(), stopped);
     EXPECT_EQ(media.NotifyValue(), nvAborted);
     EXPECT_EQ(completions, 1);
-    std::vector<int16_t> samples = recorder.Stop();
+    std::vector<int16_t> samples = Recorded();
     std::vector<Stretch> stretches = SoundStretches(samples);
     ASSERT_EQ(stretches.size(), 1u);
     EXPECT_NEAR(Milliseconds(stretches[0].End - stretches[0].Begin), stopped, 50.0);
