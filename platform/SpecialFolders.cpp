@@ -2,8 +2,10 @@
 
 #include "platform/Paths.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace SpecialFolders {
@@ -33,6 +35,24 @@ std::string WithoutFinalSlash(std::string path)
     return path;
 }
 
+// Creates the missing levels of a folder with mode 0700, as the XDG base-directory rules ask for
+// the user's own folders. A level that cannot be created is left to fail at the first write.
+void CreateMissingFolders(const std::string& path)
+{
+    struct stat st
+    {
+    };
+    if (path.empty() || ::stat(path.c_str(), &st) == 0)
+        return;
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string level = path.substr(0, slash);
+        if (::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST)
+            return;
+        if (slash == std::string::npos)
+            return;
+    }
+}
+
 } // namespace
 
 std::string PosixPath(int csidl)
@@ -40,9 +60,11 @@ std::string PosixPath(int csidl)
     if (csidl == AppData) {
         const std::string config = Env("XDG_CONFIG_HOME");
         // The XDG base-directory rules ignore relative values.
-        if (!config.empty() && config[0] == '/')
-            return WithoutFinalSlash(config);
-        return WithoutFinalSlash(HomeFolder() + "/.config");
+        const std::string path =
+            WithoutFinalSlash(!config.empty() && config[0] == '/' ? config : HomeFolder() + "/.config");
+        // A new account has no such folder yet; the program's settings must still be kept.
+        CreateMissingFolders(path);
+        return path;
     }
     if (csidl == CommonAppData) {
         const std::string dirs = Env("XDG_CONFIG_DIRS");

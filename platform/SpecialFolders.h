@@ -2,6 +2,8 @@
 // Basic idea: the shell's special folders, carried to Linux. Folder 26 (the user's application
 // data) is $XDG_CONFIG_HOME or ~/.config; folder 35 (machine-wide application data) is the first
 // entry of $XDG_CONFIG_DIRS or /etc/xdg. Tests point both elsewhere through the environment.
+// Asking for folder 26 creates its missing levels (mode 0700), as on a new account; folder 35 is
+// never created here.
 
 #include <string>
 

@@ -93,16 +93,18 @@ TEST_F(SettingsTest, HandAddedLinesSurviveTheRewrite)
 
 TEST_F(SettingsTest, UnwritableFolderShowsTheErrorAndLosesNothing)
 {
-    ::setenv("XDG_CONFIG_HOME", (tree / "home/missing").c_str(), 1);
+    // A folder that cannot be made (here a file stands in its way, as a read-only home would).
+    tree.WriteFile("home/file");
+    ::setenv("XDG_CONFIG_HOME", (tree / "home/file/.config").c_str(), 1);
     {
         auto form = Start();
         ASSERT_EQ(boxes.Boxes.size(), 1u);
-        EXPECT_EQ(boxes.Boxes[0].Text, "Impossible d'écrire dans c:\\home\\missing\\Quelmo.ini.");
+        EXPECT_EQ(boxes.Boxes[0].Text, "Impossible d'écrire dans c:\\home\\file\\.config\\Quelmo.ini.");
         EXPECT_EQ(boxes.Boxes[0].Icon, MessageIcon::Stop);
         EXPECT_FALSE(form->Initialising) << "the show ends its start-up state even after an error";
     }
     EXPECT_EQ(boxes.Boxes.size(), 2u) << "the end of the program reports its failed write too";
-    EXPECT_FALSE(tree.Exists("home/missing"));
+    EXPECT_EQ(tree.ReadFile("home/file"), "");
 }
 
 } // namespace
