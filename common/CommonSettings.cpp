@@ -12,6 +12,9 @@ constexpr int32_t DirUserMachineWide = 0;
 constexpr int32_t DirUserPerUser = 1;
 constexpr int32_t DirUserProgram = 2;
 
+// The common settings are read into fixed 2048-byte buffers: longer values are cut.
+constexpr size_t MaxValueLength = 2047;
+
 // The folder "dir_user" chooses; any other number leaves the folder as it is.
 std::string ApplyDirUser(const TIniFile& ini, const std::string& folder)
 {
@@ -30,7 +33,7 @@ std::string ApplyDirUser(const TIniFile& ini, const std::string& folder)
 // A folder named in the file, used as it stands with a final "\".
 std::string NamedFolder(const TIniFile& ini, const std::string& key)
 {
-    std::string folder = ini.ReadString("CAO", key, "");
+    std::string folder = ini.ReadString("CAO", key, "").substr(0, MaxValueLength);
     AddBackslash(folder);
     return folder;
 }

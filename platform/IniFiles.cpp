@@ -6,15 +6,13 @@
 
 #include <QString>
 #include <cerrno>
-#include <cstdio>
+#include <climits>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-constexpr size_t MaxValueLength = 2047;
 
 // One line of the file: its text without the line end, and what it is.
 struct Line
@@ -73,7 +71,10 @@ Line Parse(const std::string& text)
         return line;
     line.Type = Line::Entry;
     line.Name = Trim(trimmed.substr(0, equals));
-    std::string value = Trim(trimmed.substr(equals + 1));
+    // A value ends at its first NUL byte, as C strings would end it: the text the program uses is
+    // the one the system opens.
+    std::string value = trimmed.substr(equals + 1);
+    value = Trim(value.substr(0, value.find('\0')));
     if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
         value = value.substr(1, value.size() - 2);
     line.Value = value;
@@ -84,6 +85,9 @@ struct Contents
 {
     std::vector<Line> Lines;
     bool Exists = false;
+    // The file is there but cannot be read (no permission, not a regular file): it reads as empty
+    // and is never rewritten, since the rewrite would lose everything in it.
+    bool Unreadable = false;
     std::string NewLine = "\n"; // for lines the writer adds: CR LF when the file uses it
 };
 
@@ -95,21 +99,51 @@ std::optional<std::string> PosixOf(const std::string& fileName)
     return posix;
 }
 
+// The whole file, or nullopt with contents.Unreadable set. Only a regular file (or a link to one)
+// is read: a FIFO or a device would block or never end. Opening without blocking keeps a FIFO from
+// waiting for a writer.
+std::optional<std::string> ReadAll(const std::string& posix, Contents& contents)
+{
+    const int fd = ::open(posix.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        contents.Exists = errno != ENOENT && errno != ENOTDIR;
+        contents.Unreadable = contents.Exists;
+        return std::nullopt;
+    }
+    contents.Exists = true;
+    struct stat st
+    {
+    };
+    std::string data;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    char buffer[65536];
+    while (ok) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            data.append(buffer, size_t(n));
+    }
+    ::close(fd);
+    contents.Unreadable = !ok;
+    if (!ok)
+        return std::nullopt;
+    return data;
+}
+
 Contents Load(const std::string& fileName)
 {
     Contents contents;
     const auto posix = PosixOf(fileName);
     if (!posix)
         return contents;
-    FILE* file = std::fopen(posix->c_str(), "rb");
-    if (file == nullptr)
+    const std::optional<std::string> read = ReadAll(*posix, contents);
+    if (!read)
         return contents;
-    contents.Exists = true;
-    std::string data;
-    char buffer[65536];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        data.append(buffer, n);
-    std::fclose(file);
+    const std::string& data = *read;
 
     if (data.find("\r\n") != std::string::npos)
         contents.NewLine = "\r\n";
@@ -162,23 +196,56 @@ const Line* FindEntry(const Contents& contents, const std::string& section, cons
     return nullptr;
 }
 
+// The text written for a value. One that the reader would change (blanks at either end are
+// trimmed, a pair of quotes around it is stripped) is written between double quotes, so that it
+// reads back exactly; any other value is written as it is.
+std::string Stored(const std::string& value)
+{
+    if (value.empty())
+        return value;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    const bool quoted =
+        value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0];
+    if (blank(value.front()) || blank(value.back()) || quoted)
+        return "\"" + value + "\"";
+    return value;
+}
+
 [[noreturn]] void WriteFailed(const std::string& fileName)
 {
     throw EIniFileException("Impossible d'écrire dans " + fileName);
 }
 
+// The file a write replaces: the target of a symbolic link, followed through every link, so that
+// a settings file kept elsewhere and linked stays linked. A path that is no link is itself.
+std::string WriteTarget(std::string path)
+{
+    for (int hop = 0; hop < 40; ++hop) {
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
+        if (n <= 0 || size_t(n) >= sizeof target)
+            return path;
+        std::string next(target, size_t(n));
+        if (next[0] != '/')
+            next = path.substr(0, path.rfind('/') + 1) + next;
+        path = next;
+    }
+    return path;
+}
+
 // Writes the whole file beside itself and renames it over the old one.
 void Store(const std::string& fileName, const Contents& contents)
 {
-    const auto posix = PosixOf(fileName);
-    if (!posix)
+    const auto link = PosixOf(fileName);
+    if (!link || contents.Unreadable)
         WriteFailed(fileName);
+    const std::string target = WriteTarget(*link);
     mode_t mode = 0666 & ~0022;
     struct stat st
     {
     };
-    if (::stat(posix->c_str(), &st) == 0) {
-        if (::access(posix->c_str(), W_OK) != 0) // a read-only file stays as it is
+    if (::stat(target.c_str(), &st) == 0) {
+        if (::access(target.c_str(), W_OK) != 0) // a read-only file stays as it is
             WriteFailed(fileName);
         mode = st.st_mode & 07777;
     }
@@ -187,7 +254,7 @@ void Store(const std::string& fileName, const Contents& contents)
         data += contents.Lines[i].Text;
         data += contents.Lines[i].Ending;
     }
-    std::string temporary = *posix + ".XXXXXX";
+    std::string temporary = target + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         WriteFailed(fileName);
@@ -203,7 +270,7 @@ void Store(const std::string& fileName, const Contents& contents)
         written += size_t(n);
     }
     const bool ok = written == data.size() && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok || ::rename(temporary.c_str(), posix->c_str()) != 0) {
+    if (::close(fd) != 0 || !ok || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         WriteFailed(fileName);
     }
@@ -222,7 +289,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
     const Line* entry = FindEntry(contents, section, key);
     if (entry == nullptr)
         return defaultValue;
-    return entry->Value.substr(0, MaxValueLength);
+    return entry->Value;
 }
 
 bool TIniFile::ConvertInteger(const std::string& input, int32_t& value)
@@ -292,7 +359,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         last.Ending = !last.Text.empty() && last.Text.back() == '\r' ? "\r\n" : contents.NewLine;
     };
 
-    const std::string entryText = key + "=" + value;
+    const std::string entryText = key + "=" + Stored(value);
     size_t header = 0, end = 0;
     if (!FindSection(contents, section, header, end)) {
         endLastLine();
@@ -305,7 +372,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         Line& line = contents.Lines[i];
         if (line.Type == Line::Entry && SameName(line.Name, key)) {
             const std::string ending = line.Ending;
-            line = Parse(line.Text.substr(0, line.Text.find('=')) + "=" + value);
+            line = Parse(line.Text.substr(0, line.Text.find('=')) + "=" + Stored(value));
             line.Ending = ending;
             Store(m_FileName, contents);
             return;

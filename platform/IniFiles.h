@@ -1,11 +1,14 @@
 #pragma once
 // Basic idea: profile (INI) files, read and written the way the program's settings files expect:
 // "[Section]" header lines and "key=value" lines; section and key names compared without regard
-// to case; the first matching section and key win; values read as at most 2047 characters; a
+// to case; the first matching section and key win; values read whole (up to a NUL byte); a
 // write replaces the key's value or adds the key at the end of its section (the section at the end
 // of the file), keeping every other line, comment and blank line byte for byte. Writes never
 // create folders; they replace the file atomically (a temporary file renamed over it), so a crash
-// or a full disk leaves the old file whole; a failure raises EIniFileException with
+// or a full disk leaves the old file whole; a symbolic link stays a link and its target is
+// replaced. A value with a blank at either end, or within a pair of quotes, is written quoted so
+// that it reads back exactly. A file that exists but cannot be read (no permission, not a regular
+// file) reads as empty and is never rewritten. A failure raises EIniFileException with
 // "Impossible d'écrire dans <file>". Each call reads the file anew, as the system's profile
 // functions do. File names are path texts (Paths.h). UI thread only.
 

@@ -49,10 +49,29 @@ TEST_F(IniFilesTest, ReadsCaseBlindFirstMatchWithDefaults)
     EXPECT_EQ(missing.ReadInteger("Config", "Index", -1), -1);
 }
 
-TEST_F(IniFilesTest, ValuesAreCutAt2047Characters)
+TEST_F(IniFilesTest, EveryValueWrittenReadsBackExactly)
 {
-    tree.WriteFile("Quelmo.ini", "[Config]\nDir_Source=" + std::string(5000, 'a') + "\n");
-    EXPECT_EQ(ini.ReadString("Config", "Dir_Source", "").size(), 2047u);
+    const struct
+    {
+        std::string Value, Line;
+    } cases[] = {
+        {"c:\\Musique ", "Dir_Source=\"c:\\Musique \""},
+        {" c:\\x", "Dir_Source=\" c:\\x\""},
+        {"\"guillemets\"", "Dir_Source=\"\"guillemets\"\""},
+        {"'a'", "Dir_Source=\"'a'\""},
+        {"c:\\mp3\\rock", "Dir_Source=c:\\mp3\\rock"},
+        {"\"début", "Dir_Source=\"début"},
+        {std::string(5000, 'a'), "Dir_Source=" + std::string(5000, 'a')},
+    };
+    for (const auto& c : cases) {
+        ini.WriteString("Config", "Dir_Source", c.Value);
+        EXPECT_EQ(tree.ReadFile("Quelmo.ini"), "[Config]\n" + c.Line + "\n");
+        EXPECT_EQ(ini.ReadString("Config", "Dir_Source", "?"), c.Value);
+    }
+    // A hand-edited NUL ends the value, as it ends the text the system opens.
+    using namespace std::string_literals;
+    tree.WriteFile("Quelmo.ini", "[Config]\nDir_Source=c:\\Music\0c:\\Autre\n"s);
+    EXPECT_EQ(ini.ReadString("Config", "Dir_Source", "?"), "c:\\Music");
 }
 
 TEST_F(IniFilesTest, Integers)
