@@ -12,13 +12,18 @@
 #include <fontconfig/fontconfig.h>
 #include <thread>
 
-int main(int argc, char** argv)
+int main(int /*argc*/, char** argv)
 {
     // Reading the font configuration is the longest single step before the window can draw text;
     // it runs on a second core while the application connects to the display and the start-up
     // steps run, and is joined before the window's fonts are first needed.
     std::jthread fontConfiguration([] { FcInit(); });
-    TApplication app(argc, argv);
+    // Qt reads none of the program's arguments (its -platform, -display, -reverse...): the program
+    // reads only its own debug switch, from the process's command line, and ignores every other
+    // word. Qt's environment variables keep working.
+    int qtArgc = 1;
+    TApplication app(qtArgc, argv);
+    app.CloseMainFormOnSignals(); // a logout's SIGTERM or SIGHUP ends the program as "Quitter" does
     // The design's fonts are Windows fonts; Liberation Sans has Arial's metrics. Set before the
     // start-up steps, whose message boxes use them.
     QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");

@@ -33,13 +33,19 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     setupUi(this);
     for (QPushButton* button : {BtnL, BitBtn3, BtnS, BitBtn1, BitBtn2, BitBtn4})
         MakeGlyphTransparent(button);
-    if (TApplication* app = TApplication::Instance())
+    TApplication* app = TApplication::Instance();
+    if (app != nullptr)
         app->AddForm(this);
     RunHandler([this] { FormCreate(); });
+    // Where the user was is kept even when the X server goes away under the program.
+    if (app != nullptr)
+        app->SetSaveAtAbruptExit([this] { FormDestroy(); });
 }
 
 TForm1::~TForm1()
 {
+    if (TApplication* app = TApplication::Instance())
+        app->SetSaveAtAbruptExit(nullptr);
     RunHandler([this] { FormDestroy(); });
     if (TApplication* app = TApplication::Instance())
         app->RemoveForm(this);

@@ -110,10 +110,12 @@ int Run(TApplication& app, const MainWindowFactory& createMainWindow)
     RunHandler([&] { window = createMainWindow(); });
     if (window != nullptr) {
         RecordStep("RunApplication");
+        app.SetMainForm(window.get());
         window->show();
         result = app.exec();
         RecordStep("DestroyMainWindow");
         window.reset();
+        app.SetMainForm(nullptr);
     }
     RunFinalisers();
     return result;

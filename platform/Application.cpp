@@ -3,8 +3,15 @@
 #include "platform/Exceptions.h"
 #include "platform/MessageBox.h"
 
+#include <QSocketNotifier>
 #include <QWidget>
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
 
 namespace HandlerGuard {
 
@@ -72,11 +79,106 @@ void TApplication::HandleException(const std::exception& error)
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
-        return QApplication::notify(receiver, event);
+        const bool result = QApplication::notify(receiver, event);
+        // The main form has closed: the program ends, whatever other windows are still open.
+        if (event->type() == QEvent::Close && receiver == m_MainForm && m_MainForm != nullptr &&
+            event->isAccepted())
+            exit(0);
+        return result;
     } catch (const std::exception& error) {
         HandleException(error);
     }
     return false;
+}
+
+bool TApplication::event(QEvent* event)
+{
+    if (event->type() == QEvent::Quit && m_MainForm != nullptr) {
+        CloseMainForm();
+        return true;
+    }
+    return QApplication::event(event);
+}
+
+void TApplication::SetMainForm(QWidget* form)
+{
+    m_MainForm = form;
+    // Closing some other window (the help, an error box) never ends the program, nor does hiding
+    // the main form in the notification area.
+    setQuitOnLastWindowClosed(form == nullptr);
+}
+
+void TApplication::CloseMainForm()
+{
+    if (m_MainForm != nullptr)
+        m_MainForm->close();
+    else
+        exit(0);
+}
+
+namespace {
+
+int SignalPipe[2] = {-1, -1};
+
+// Async-signal-safe: one write to a non-blocking pipe, errno kept.
+void OnTerminationSignal(int number)
+{
+    const int saved = errno;
+    const char byte = static_cast<char>(number);
+    [[maybe_unused]] const ssize_t written = ::write(SignalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+} // namespace
+
+namespace {
+
+std::function<void()>& AbruptExitSave()
+{
+    static std::function<void()> save;
+    return save;
+}
+
+void RunAbruptExitSave()
+{
+    std::function<void()> save = std::exchange(AbruptExitSave(), nullptr);
+    if (!save)
+        return;
+    try {
+        save();
+    } catch (...) {
+        // Nothing can be shown any more; the settings file keeps what it had.
+    }
+}
+
+} // namespace
+
+void TApplication::SetSaveAtAbruptExit(std::function<void()> save)
+{
+    static const bool registered = std::atexit(RunAbruptExitSave) == 0;
+    (void)registered;
+    AbruptExitSave() = std::move(save);
+}
+
+void TApplication::CloseMainFormOnSignals()
+{
+    if (SignalPipe[0] >= 0 || ::pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        char bytes[64];
+        while (::read(SignalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        CloseMainForm();
+    });
+    struct sigaction action
+    {
+    };
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int number : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(number, &action, nullptr);
 }
 
 bool TApplication::HelpCommand(uint16_t command, int32_t data)

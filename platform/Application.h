@@ -7,14 +7,19 @@
 //
 // Exceptions never cross into Qt: every handler that Qt calls runs inside RunHandler(), and
 // notify() catches whatever still escapes an event.
+//
+// The program's lifetime is its main form's: the message loop ends when the main form's close
+// completes, however it was asked for (its close box, a button, the notification area's menu, the
+// session manager's quit request, a termination signal), and never because some other window
+// closed or because no window is left on the screen (a window hidden in the notification area).
 
 #include <QApplication>
+#include <QPointer>
+#include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
-
-class QWidget;
 
 class TApplication : public QApplication
 {
@@ -39,6 +44,22 @@ public:
     static std::string ErrorBoxText(const std::string& message);
 
     bool notify(QObject* receiver, QEvent* event) override;
+
+    // The main form: once its close completes the message loop ends. A quit request of the
+    // session (QEvent::Quit, as the session manager sends at logout) closes it first, so that it
+    // runs its close handler and the program saves what it saves at its end.
+    void SetMainForm(QWidget* form);
+    QWidget* MainForm() const { return m_MainForm; }
+    // Asks the main form to close (ends the message loop when there is none).
+    void CloseMainForm();
+    // SIGTERM, SIGHUP and SIGINT close the main form from then on. The signal handler only writes
+    // the signal's number to a pipe; the UI thread reads it from its event loop.
+    void CloseMainFormOnSignals();
+    // What the program saves at its end, run when the process exits while the form that would
+    // save it still lives: the window system ends the process from inside the message loop when
+    // the X server goes away. No box can show then, so an error is dropped. An empty function
+    // (the form's normal end has come) cancels it.
+    void SetSaveAtAbruptExit(std::function<void()> save);
 
     // Help requests. The handler gets the help command, its data and "call help" (true when the
     // application should still do its own help); returns its result. HELP_CONTEXT is 1.
@@ -66,8 +87,12 @@ signals:
     void OnMinimize();
     void OnRestore();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     std::string m_Title = "Quelmo";
+    QPointer<QWidget> m_MainForm;
     std::vector<QWidget*> m_Forms;
     bool m_Minimized = false;
 };

@@ -29,6 +29,28 @@ protected:
     }
 };
 
+// Goes into hiding as soon as it is shown; another window then opens and closes, and the session
+// asks the program to quit, as a logout does.
+class HidingWindow : public QWidget
+{
+protected:
+    void showEvent(QShowEvent*) override
+    {
+        QTimer::singleShot(0, this, [this] {
+            hide();
+            auto* other = new QWidget;
+            other->setAttribute(Qt::WA_DeleteOnClose);
+            other->show();
+            other->close();
+            QTimer::singleShot(0, this, [] {
+                Startup::RecordStep("still running");
+                QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
+            });
+        });
+    }
+    void closeEvent(QCloseEvent*) override { Startup::RecordStep("window closed"); }
+};
+
 class StartupTest : public CommonEnvironment
 {
 protected:
@@ -68,6 +90,17 @@ TEST_F(StartupTest, UnitsBeforeTheWindowAndInReverseAfterIt)
     EXPECT_EQ(PaletteFileName, "c:\\ProgramData\\Varentis\\CAO\\CouleurPerso.ini");
     EXPECT_TRUE(m_Tree.Exists("ProgramData/Varentis/CAO"));
     EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
+}
+
+TEST_F(StartupTest, OnlyTheMainWindowsCloseEndsTheLoopAndTheSessionsQuitClosesIt)
+{
+    const int result =
+        Startup::Run(*TApplication::Instance(), [] { return std::make_unique<HidingWindow>(); });
+    EXPECT_EQ(result, 0);
+    const std::vector<std::string> window = {"InitializeApplication", "CreateMainWindow",
+                                             "RunApplication",        "still running",
+                                             "window closed",         "DestroyMainWindow"};
+    EXPECT_EQ(Startup::StepsRun(), Joined({InitialiserSteps, window, FinaliserSteps}));
 }
 
 TEST_F(StartupTest, PaletteFollowsCommunIni)
