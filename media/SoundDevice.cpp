@@ -59,7 +59,8 @@ SoundDevice::OpenResult SoundDevice::Open(const std::string& posixPath)
         return OpenResult::Ok;
     lock.unlock();
     m_Worker.join();
-    return OpenResult::NoOutput;
+    return m_StartFailure == OutputFailure::NotAnswering ? OpenResult::OutputNotAnswering
+                                                         : OpenResult::NoOutput;
 }
 
 bool SoundDevice::Send(Command command, int64_t from, int64_t to, uint64_t ticket)
@@ -119,13 +120,16 @@ int64_t SoundDevice::PositionFrames() const
 
 void SoundDevice::Run()
 {
-    std::unique_ptr<AudioOutput> output = AcquireAudioOutput(m_Decoder.Rate(), m_Decoder.Channels());
+    OutputFailure failure = OutputFailure::None;
+    std::unique_ptr<AudioOutput> output =
+        AcquireAudioOutput(m_Decoder.Rate(), m_Decoder.Channels(), &failure);
     bool started = output != nullptr;
     {
         std::lock_guard lock(m_Mutex);
         if (started)
             m_Output = std::move(output);
         m_StartState = started ? 1 : -1;
+        m_StartFailure = failure;
     }
     m_Changed.notify_all();
     if (!started)

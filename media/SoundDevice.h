@@ -39,7 +39,9 @@ public:
         Unreadable,
         NotMp3,
         OutOfMemory,
-        NoOutput
+        NoOutput,
+        // A sound server is there and did not answer within its limit.
+        OutputNotAnswering
     };
 
     explicit SoundDevice(EndHandler onEnd);
@@ -103,6 +105,7 @@ private:
     uint64_t m_Sent = 0;
     uint64_t m_Done = 0;
     int m_StartState = 0; // 0 starting, 1 running, -1 no output
+    OutputFailure m_StartFailure = OutputFailure::None;
 
     // Worker-only state.
     int64_t m_PlayTo = 0;
