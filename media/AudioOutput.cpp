@@ -13,7 +13,9 @@ namespace {
 constexpr double NullBufferSeconds = 0.04;
 // The device buffer asked of out123's modules; the position assumes that they keep it.
 constexpr double DeviceBufferSeconds = 0.1;
-constexpr const char* FallbackModules = "alsa,jack,portaudio,oss";
+// Tried in turn when no sound server is there. PortAudio is not among them: its module was seen to
+// crash the process inside its own library when the sound server misbehaved.
+constexpr const char* FallbackModules = "alsa,jack,oss";
 
 std::string Environment(const char* name)
 {
@@ -131,7 +133,7 @@ private:
     std::unique_ptr<out123_handle, Out123Deleter> m_Handle;
 };
 
-std::unique_ptr<AudioOutput> StartNew(long rate, int channels)
+std::unique_ptr<AudioOutput> StartNew(long rate, int channels, OutputFailure& failure)
 {
     std::string module = Environment("QUELMO_AUDIO_OUTPUT");
     std::string device = Environment("QUELMO_AUDIO_DEVICE");
@@ -144,13 +146,18 @@ std::unique_ptr<AudioOutput> StartNew(long rate, int channels)
         output = std::make_unique<Out123Output>(module, device);
     if (output->Start(rate, channels))
         return output;
-    // With no server to talk to, the machine's other outputs in out123's order. Its modules that
-    // open on a machine without any sound and then never take the sound (openal) or only write
-    // files are left out, so that such a machine gets a clear failure instead of a hang.
-    if (!module.empty())
+    failure = output->NotAnswering() ? OutputFailure::NotAnswering : OutputFailure::NoOutput;
+    // The machine's other outputs only when no server is there at all: a server that is there and
+    // slow would keep ALSA's default device (often that same server) waiting as long again. out123's
+    // modules that open on a machine without any sound and then never take the sound (openal) or
+    // only write files are left out, so that such a machine gets a clear failure instead of a hang.
+    if (!module.empty() || !output->NoServer())
         return nullptr;
     output = std::make_unique<Out123Output>(FallbackModules, "");
-    return output->Start(rate, channels) ? std::move(output) : nullptr;
+    if (!output->Start(rate, channels))
+        return nullptr;
+    failure = OutputFailure::None;
+    return output;
 }
 
 // The output kept from the last device, with the choice of output it was made under.
@@ -172,23 +179,38 @@ Kept& KeptOutput()
 
 } // namespace
 
-std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels)
+std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels, OutputFailure* failure)
 {
+    OutputFailure unused = OutputFailure::None;
+    OutputFailure& why = failure != nullptr ? *failure : unused;
+    why = OutputFailure::None;
     std::unique_ptr<AudioOutput> old;
+    bool fits = false;
     {
         Kept& kept = KeptOutput();
         std::lock_guard lock(kept.Mutex);
         old = std::move(kept.Output);
-        bool fits = old && old->Rate() == rate && old->Channels() == channels &&
-                    kept.Module == Environment("QUELMO_AUDIO_OUTPUT") &&
-                    kept.Device == Environment("QUELMO_AUDIO_DEVICE");
-        if (fits) {
-            old->Clock().Restart(0);
-            return old;
+        fits = old && old->Rate() == rate && old->Channels() == channels &&
+               kept.Module == Environment("QUELMO_AUDIO_OUTPUT") &&
+               kept.Device == Environment("QUELMO_AUDIO_DEVICE");
+    }
+    // A kept stream serves again only if its server still answers. One that went away (killed,
+    // restarted) is replaced by a new connection; one that is there and silent would keep a new
+    // connection waiting just as long, so the open fails at once.
+    if (old && !old->Answers()) {
+        bool silent = old->NotAnswering();
+        old.reset();
+        if (silent) {
+            why = OutputFailure::NotAnswering;
+            return nullptr;
         }
     }
+    if (old && fits) {
+        old->Clock().Restart(0);
+        return old;
+    }
     old.reset(); // plays out what it holds, then closes
-    return StartNew(rate, channels);
+    return StartNew(rate, channels, why);
 }
 
 void ReleaseAudioOutput(std::unique_ptr<AudioOutput> output)

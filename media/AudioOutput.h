@@ -1,8 +1,11 @@
 #pragma once
 // Basic idea: where the media device's decoded sound goes. Each open device's worker thread takes
 // an output when it starts and gives it back when it ends; no two threads use one at a time. Kinds:
-//   - by default a PulseAudio stream (PulseOutput.h) when a server answers, else libout123's
-//     modules for sound cards and servers in out123's order (alsa, jack, portaudio, oss);
+//   - by default a PulseAudio stream (PulseOutput.h); only when no server is there at all,
+//     libout123's modules for sound cards and servers (alsa, jack, oss). A server that is there but
+//     does not answer within its limit fails the open instead: ALSA's default device is often the
+//     same server again. PortAudio is left out, as its module was seen to crash the process;
+//     naming it still chooses it;
 //   - QUELMO_AUDIO_OUTPUT=pulse: PulseAudio only; any other name: that out123 module, on the device
 //     that QUELMO_AUDIO_DEVICE names (for pulse: the sink);
 //   - QUELMO_AUDIO_OUTPUT=null: an output of our own that consumes sound in real time with no
@@ -16,7 +19,8 @@
 //
 // A PulseAudio stream given back after a play that reached its end is kept for the next device of
 // the same format: the end of one file still plays while the next one starts, with no silence
-// between them.
+// between them. Before it serves again its server is asked whether it still answers: a stream whose
+// server went away or stopped answering is closed, never reused.
 
 #include "media/PlayClock.h"
 
@@ -52,6 +56,15 @@ public:
     virtual std::string ErrorText() const { return {}; }
     // Whether the next device of the same format may go on with this output.
     virtual bool Reusable() const { return false; }
+    // For an output kept from an earlier device: whether its server still answers, asked within a
+    // limit. False when the server went away or did not answer in time; the output is then of no
+    // further use and closes without waiting.
+    virtual bool Answers() { return true; }
+    // After a failed Start: no server is there at all (nothing listens where it should), so another
+    // kind of output may be tried.
+    virtual bool NoServer() const { return false; }
+    // After a failed Start or Answers: a server is there and did not answer within the limit.
+    virtual bool NotAnswering() const { return false; }
 
     PlayClock& Clock() { return m_Clock; }
     long Rate() const { return m_Rate; }
@@ -63,9 +76,18 @@ protected:
     int m_Channels = 0;
 };
 
-// An output started for this format: the one kept from the last device when it fits, else a new one
-// of the kind the environment chooses. nullptr when no output can be had.
-std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels);
+// Why no output could be had.
+enum class OutputFailure
+{
+    None,
+    NoOutput,
+    NotAnswering // a sound server is there and does not answer
+};
+
+// An output started for this format: the one kept from the last device when it fits and its server
+// still answers, else a new one of the kind the environment chooses. nullptr when no output can be
+// had; *failure then says why. Takes about two seconds at most when a server does not answer.
+std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels, OutputFailure* failure = nullptr);
 // Gives an output back at the end of a device: kept when it can serve the next device, else closed
 // (after what it holds has played).
 void ReleaseAudioOutput(std::unique_ptr<AudioOutput> output);

@@ -99,6 +99,7 @@ enum Result : uint32_t
     MCIERR_INVALID_FILE = 304,
     MCIERR_FILENAME_REQUIRED = 305,
     MCIERR_NO_AUDIO_OUTPUT = 320,
+    MCIERR_OUTPUT_NOT_ANSWERING = 321,
 };
 
 // Parameter records. Callback is the object that receives the completion of a command sent with

@@ -40,6 +40,7 @@ constexpr ErrorText ErrorTexts[] = {
     {MCIERR_INVALID_FILE, "Le fichier n'est pas un fichier MP3 lisible, ou il est endommagé."},
     {MCIERR_FILENAME_REQUIRED, "Aucun nom de fichier n'a été indiqué."},
     {MCIERR_NO_AUDIO_OUTPUT, "Aucune sortie audio n'est disponible : le son ne peut pas être joué."},
+    {MCIERR_OUTPUT_NOT_ANSWERING, "Le serveur de son ne répond pas : le son ne peut pas être joué."},
 };
 
 // The completion a play request is waiting for.
@@ -183,6 +184,8 @@ uint32_t FromOpenResult(SoundDevice::OpenResult result)
         return MCIERR_OUT_OF_MEMORY;
     case SoundDevice::OpenResult::NoOutput:
         return MCIERR_NO_AUDIO_OUTPUT;
+    case SoundDevice::OpenResult::OutputNotAnswering:
+        return MCIERR_OUTPUT_NOT_ANSWERING;
     case SoundDevice::OpenResult::NotMp3:
         break;
     }

@@ -69,6 +69,11 @@ bool Mpg123Decoder::ConfigureHandle()
     long flags = MPG123_QUIET | MPG123_SKIP_ID3V2 | MPG123_GAPLESS;
     if (mpg123_param(handle, MPG123_ADD_FLAGS, flags, 0.0) != MPG123_OK)
         return false;
+    // A damaged stretch (a block of zeros, bytes lost or inserted) is skipped however long it is,
+    // and decoding goes on at the next valid frame, as desktop players do; the library's default
+    // gives up after 1 KiB. A file without any valid frame still ends the search at its end.
+    if (mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0.0) != MPG123_OK)
+        return false;
     // Decode to 16-bit signed samples at the file's own rate and channel count.
     if (mpg123_format_none(handle) != MPG123_OK)
         return false;

@@ -12,10 +12,30 @@ constexpr int LatencyMilliseconds = 500;
 constexpr int RequestMilliseconds = 100;
 // Playback starts (after an open, a drop or an underrun) as soon as this much has arrived.
 constexpr int StartMilliseconds = 20;
+// How long any wait on the server may last. A server that answers does so in milliseconds; one that
+// is stopped or hung would otherwise keep the player waiting for libpulse's own limit of 30 s.
+constexpr auto AnswerLimit = std::chrono::seconds(2);
 
 void SignalLoop(void* loop)
 {
     pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+}
+
+void SignalOnTime(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* loop)
+{
+    SignalLoop(loop);
+}
+
+// The connection failed because nothing listens where the server should be (no socket, or one
+// left behind by a server that has gone), as opposed to a server that is there and refuses.
+bool NothingListens(int error)
+{
+    return error == PA_ERR_CONNECTIONREFUSED || error == PA_ERR_INVALIDSERVER;
+}
+
+PlayClock::Clock::time_point DeadlineFromNow()
+{
+    return PlayClock::Clock::now() + AnswerLimit;
 }
 
 } // namespace
@@ -30,15 +50,10 @@ PulseOutput::~PulseOutput()
         return;
     pa_threaded_mainloop_lock(m_Loop);
     if (m_Stream != nullptr) {
-        // Whatever is still queued (the end of a file) plays out before the stream goes.
-        if (pa_stream_get_state(m_Stream) == PA_STREAM_READY) {
-            pa_operation* drain = pa_stream_drain(
-                m_Stream, [](pa_stream*, int, void* loop) { SignalLoop(loop); }, m_Loop);
-            while (drain != nullptr && pa_operation_get_state(drain) == PA_OPERATION_RUNNING)
-                pa_threaded_mainloop_wait(m_Loop);
-            if (drain != nullptr)
-                pa_operation_unref(drain);
-        }
+        // Whatever is still queued (the end of a file) plays out before the stream goes, unless
+        // the server is gone or silent.
+        if (!m_Broken && StreamWorks())
+            Drain();
         pa_stream_set_state_callback(m_Stream, nullptr, nullptr);
         pa_stream_set_write_callback(m_Stream, nullptr, nullptr);
         pa_stream_set_started_callback(m_Stream, nullptr, nullptr);
@@ -46,6 +61,8 @@ PulseOutput::~PulseOutput()
         pa_stream_disconnect(m_Stream);
         pa_stream_unref(m_Stream);
     }
+    if (m_Timer != nullptr)
+        pa_threaded_mainloop_get_api(m_Loop)->time_free(m_Timer);
     if (m_Context != nullptr) {
         pa_context_set_state_callback(m_Context, nullptr, nullptr);
         pa_context_disconnect(m_Context);
@@ -59,6 +76,38 @@ PulseOutput::~PulseOutput()
 std::string PulseOutput::ContextError() const
 {
     return pa_strerror(m_Context != nullptr ? pa_context_errno(m_Context) : PA_ERR_INTERNAL);
+}
+
+bool PulseOutput::StreamWorks() const
+{
+    return pa_context_get_state(m_Context) == PA_CONTEXT_READY &&
+           pa_stream_get_state(m_Stream) == PA_STREAM_READY;
+}
+
+void PulseOutput::Fail(std::string error)
+{
+    m_Broken = true;
+    m_Error = std::move(error);
+}
+
+// With the loop locked: waits for the loop's next signal, at most until the deadline. False once
+// the deadline has passed; the caller gives up.
+bool PulseOutput::WaitUntil(PlayClock::Clock::time_point deadline)
+{
+    auto left = deadline - PlayClock::Clock::now();
+    if (left <= PlayClock::Clock::duration::zero())
+        return false;
+    pa_usec_t at =
+        pa_rtclock_now() +
+        static_cast<pa_usec_t>(std::chrono::duration_cast<std::chrono::microseconds>(left).count());
+    if (m_Timer == nullptr)
+        m_Timer = pa_context_rttime_new(m_Context, at, SignalOnTime, m_Loop);
+    else
+        pa_context_rttime_restart(m_Context, m_Timer, at);
+    if (m_Timer == nullptr)
+        return false;
+    pa_threaded_mainloop_wait(m_Loop);
+    return true;
 }
 
 bool PulseOutput::Start(long rate, int channels)
@@ -81,6 +130,7 @@ bool PulseOutput::Start(long rate, int channels)
     if (pa_context_connect(m_Context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 ||
         pa_threaded_mainloop_start(m_Loop) < 0) {
         m_Error = ContextError();
+        m_NoServer = NothingListens(pa_context_errno(m_Context));
         return false;
     }
     m_Clock.Reset(rate, 0);
@@ -90,17 +140,58 @@ bool PulseOutput::Start(long rate, int channels)
     return ready;
 }
 
-// With the loop locked: waits for the server, then opens the stream and waits until it plays.
-bool PulseOutput::Connect(long rate, int channels)
+// With the loop locked: waits until the server has accepted the connection, within the deadline.
+bool PulseOutput::AwaitContext(PlayClock::Clock::time_point deadline)
 {
     pa_context_state_t state;
     while ((state = pa_context_get_state(m_Context)) != PA_CONTEXT_READY) {
         if (!PA_CONTEXT_IS_GOOD(state)) {
             m_Error = ContextError();
+            m_NoServer = NothingListens(pa_context_errno(m_Context));
             return false;
         }
-        pa_threaded_mainloop_wait(m_Loop);
+        if (!WaitUntil(deadline)) {
+            m_Error = "the sound server did not answer";
+            m_NotAnswering = true;
+            return false;
+        }
     }
+    return true;
+}
+
+// With the loop locked: waits until the server has set the stream up, within the deadline.
+bool PulseOutput::AwaitStream(PlayClock::Clock::time_point deadline)
+{
+    pa_stream_state_t state;
+    while ((state = pa_stream_get_state(m_Stream)) != PA_STREAM_READY) {
+        if (!PA_STREAM_IS_GOOD(state)) {
+            m_Error = ContextError();
+            return false;
+        }
+        if (!WaitUntil(deadline)) {
+            m_Error = "the sound server did not answer";
+            m_NotAnswering = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+// With the loop locked: waits for the server, then opens the stream and waits until it plays; both
+// within one limit.
+bool PulseOutput::Connect(long rate, int channels)
+{
+    auto deadline = DeadlineFromNow();
+    if (!AwaitContext(deadline) || !OpenStream(rate, channels) || !AwaitStream(deadline))
+        return false;
+    // Nothing is heard until the server starts the stream.
+    m_Clock.Hold(PlayClock::Clock::now());
+    return true;
+}
+
+// With the loop locked: asks the server for a playback stream of this format.
+bool PulseOutput::OpenStream(long rate, int channels)
+{
     pa_sample_spec sampleFormat{};
     sampleFormat.format = PA_SAMPLE_S16LE;
     sampleFormat.rate = static_cast<uint32_t>(rate);
@@ -136,17 +227,58 @@ bool PulseOutput::Connect(long rate, int channels)
         m_Error = ContextError();
         return false;
     }
-    pa_stream_state_t streamState;
-    while ((streamState = pa_stream_get_state(m_Stream)) != PA_STREAM_READY) {
-        if (!PA_STREAM_IS_GOOD(streamState)) {
-            m_Error = ContextError();
-            return false;
-        }
-        pa_threaded_mainloop_wait(m_Loop);
-    }
-    // Nothing is heard until the server starts the stream.
-    m_Clock.Hold(PlayClock::Clock::now());
     return true;
+}
+
+// With the loop locked: asks the server for the stream's timing and waits for its answer, within
+// the limit. A server that does not answer in time is as good as gone: the stream fails.
+bool PulseOutput::Ask()
+{
+    if (!StreamWorks()) {
+        Fail(ContextError());
+        return false;
+    }
+    pa_operation* ask = pa_stream_update_timing_info(
+        m_Stream, [](pa_stream*, int, void* loop) { SignalLoop(loop); }, m_Loop);
+    if (ask == nullptr) {
+        Fail(ContextError());
+        return false;
+    }
+    auto deadline = DeadlineFromNow();
+    while (pa_operation_get_state(ask) == PA_OPERATION_RUNNING && WaitUntil(deadline)) {
+    }
+    pa_operation_state_t state = pa_operation_get_state(ask);
+    if (state == PA_OPERATION_RUNNING)
+        pa_operation_cancel(ask);
+    pa_operation_unref(ask);
+    if (state == PA_OPERATION_DONE && StreamWorks())
+        return true;
+    m_NotAnswering = state == PA_OPERATION_RUNNING;
+    Fail(m_NotAnswering ? "the sound server did not answer" : ContextError());
+    return false;
+}
+
+bool PulseOutput::Answers()
+{
+    pa_threaded_mainloop_lock(m_Loop);
+    bool answers = !m_Broken && Ask();
+    pa_threaded_mainloop_unlock(m_Loop);
+    return answers;
+}
+
+// With the loop locked: lets whatever is still queued play out, within the limit.
+void PulseOutput::Drain()
+{
+    pa_operation* drain = pa_stream_drain(
+        m_Stream, [](pa_stream*, int, void* loop) { SignalLoop(loop); }, m_Loop);
+    if (drain == nullptr)
+        return;
+    auto deadline = DeadlineFromNow();
+    while (pa_operation_get_state(drain) == PA_OPERATION_RUNNING && WaitUntil(deadline)) {
+    }
+    if (pa_operation_get_state(drain) == PA_OPERATION_RUNNING)
+        pa_operation_cancel(drain);
+    pa_operation_unref(drain);
 }
 
 // With the loop locked: takes the server's measure of what is queued and not yet heard into the
@@ -163,22 +295,39 @@ void PulseOutput::Measure()
     m_Clock.SetBuffered(frames, PlayClock::Clock::now());
 }
 
+// With the loop locked: waits until `bytes` can be written at once and says how many can (whole
+// frames); 0 when a command cut the wait short (if interruptible) or the stream failed. The server
+// asks for sound every RequestMilliseconds; when it has asked for none for the whole limit it is
+// asked whether it still answers: a sink that is slow to start goes on waiting, a server that is
+// stopped or hung fails the stream.
+size_t PulseOutput::AwaitRoom(size_t bytes, bool interruptible)
+{
+    auto deadline = DeadlineFromNow();
+    for (;;) {
+        if (interruptible && m_Interrupted)
+            return 0;
+        size_t writable = StreamWorks() ? pa_stream_writable_size(m_Stream) : static_cast<size_t>(-1);
+        if (writable == static_cast<size_t>(-1)) {
+            Fail(ContextError());
+            return 0;
+        }
+        if (writable >= bytes && writable >= static_cast<size_t>(m_FrameBytes))
+            return writable - writable % static_cast<size_t>(m_FrameBytes);
+        if (WaitUntil(deadline))
+            continue;
+        if (!Ask())
+            return 0;
+        deadline = DeadlineFromNow();
+    }
+}
+
 size_t PulseOutput::WaitForRoom(size_t bytes)
 {
     pa_threaded_mainloop_lock(m_Loop);
-    size_t room = bytes; // when the stream failed: Write reports it
-    while (!m_Interrupted && pa_stream_get_state(m_Stream) == PA_STREAM_READY) {
-        size_t writable = pa_stream_writable_size(m_Stream);
-        if (writable == static_cast<size_t>(-1))
-            break;
-        if (writable >= bytes) {
-            room = writable - writable % static_cast<size_t>(m_FrameBytes);
-            break;
-        }
-        pa_threaded_mainloop_wait(m_Loop);
-    }
-    if (m_Interrupted)
-        room = 0;
+    size_t room = m_Broken ? 0 : AwaitRoom(bytes, true);
+    // A failed stream gets its write at once, which reports the failure.
+    if (m_Broken)
+        room = bytes;
     m_Interrupted = false;
     pa_threaded_mainloop_unlock(m_Loop);
     return room;
@@ -195,28 +344,14 @@ void PulseOutput::Interrupt()
 bool PulseOutput::Write(unsigned char* data, size_t bytes)
 {
     pa_threaded_mainloop_lock(m_Loop);
-    bool ok = true;
     size_t done = 0;
-    while (done < bytes) {
-        if (pa_stream_get_state(m_Stream) != PA_STREAM_READY) {
-            m_Error = ContextError();
-            ok = false;
+    while (done < bytes && !m_Broken) {
+        size_t room = AwaitRoom(static_cast<size_t>(m_FrameBytes), false);
+        if (room == 0)
             break;
-        }
-        size_t room = pa_stream_writable_size(m_Stream);
-        if (room == static_cast<size_t>(-1)) {
-            m_Error = ContextError();
-            ok = false;
-            break;
-        }
-        if (room == 0) {
-            pa_threaded_mainloop_wait(m_Loop);
-            continue;
-        }
         size_t piece = std::min(room, bytes - done);
         if (pa_stream_write(m_Stream, data + done, piece, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
-            m_Error = ContextError();
-            ok = false;
+            Fail(ContextError());
             break;
         }
         done += piece;
@@ -227,6 +362,7 @@ bool PulseOutput::Write(unsigned char* data, size_t bytes)
         m_Clock.AddWritten(frames, m_Clock.Buffered(now) + frames, now);
     }
     Measure();
+    bool ok = !m_Broken;
     pa_threaded_mainloop_unlock(m_Loop);
     return ok;
 }

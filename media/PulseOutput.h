@@ -4,6 +4,9 @@
 // cannot say how much sound the server still holds; this stream keeps half a second ahead of the
 // listener, so that the server wakes it rarely, and the position comes from the server's own
 // timing reports: what the listener hears, whatever the server's device keeps.
+// Every wait on the server (connecting, the stream's start, room for sound, the last drain) ends
+// after about two seconds: a server that is there and does not answer (stopped, hung) makes the
+// operation fail, and a stream that failed once (its server went away) is never used again.
 // Written by one worker thread at a time (a released output may go on to the next device's
 // worker); Heard() and Interrupt() may come from any thread.
 
@@ -14,6 +17,7 @@
 struct pa_threaded_mainloop;
 struct pa_context;
 struct pa_stream;
+struct pa_time_event;
 
 class PulseOutput : public AudioOutput
 {
@@ -30,13 +34,18 @@ public:
     void Drop() override;
     int64_t Heard() override;
     std::string ErrorText() const override { return m_Error; }
-    bool Reusable() const override { return true; }
+    bool Reusable() const override { return !m_Broken; }
+    bool Answers() override;
+    bool NoServer() const override { return m_NoServer; }
+    bool NotAnswering() const override { return m_NotAnswering; }
 
 private:
     std::string m_Device;
     pa_threaded_mainloop* m_Loop = nullptr;
     pa_context* m_Context = nullptr;
     pa_stream* m_Stream = nullptr;
+    // Wakes a wait on the loop at its deadline.
+    pa_time_event* m_Timer = nullptr;
     std::string m_Error;
     int m_FrameBytes = 4;
 
@@ -46,8 +55,22 @@ private:
     bool m_Interrupted = false;
     // The end of the sound has been started without waiting for the start threshold.
     bool m_Triggered = false;
+    // The stream failed or its server stopped answering: every write fails from here on.
+    bool m_Broken = false;
+    // Why Start or Answers failed.
+    bool m_NoServer = false;
+    bool m_NotAnswering = false;
 
     bool Connect(long rate, int channels);
+    bool OpenStream(long rate, int channels);
+    bool AwaitContext(PlayClock::Clock::time_point deadline);
+    bool AwaitStream(PlayClock::Clock::time_point deadline);
+    bool WaitUntil(PlayClock::Clock::time_point deadline);
+    size_t AwaitRoom(size_t bytes, bool interruptible);
+    bool Ask();
+    void Drain();
+    bool StreamWorks() const;
+    void Fail(std::string error);
     void Measure();
     std::string ContextError() const;
 };

@@ -1,6 +1,7 @@
 #include "media/SoundDevice.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -59,7 +60,8 @@ SoundDevice::OpenResult SoundDevice::Open(const std::string& posixPath)
         return OpenResult::Ok;
     lock.unlock();
     m_Worker.join();
-    return OpenResult::NoOutput;
+    return m_StartFailure == OutputFailure::NotAnswering ? OpenResult::OutputNotAnswering
+                                                         : OpenResult::NoOutput;
 }
 
 bool SoundDevice::Send(Command command, int64_t from, int64_t to, uint64_t ticket)
@@ -119,13 +121,16 @@ int64_t SoundDevice::PositionFrames() const
 
 void SoundDevice::Run()
 {
-    std::unique_ptr<AudioOutput> output = AcquireAudioOutput(m_Decoder.Rate(), m_Decoder.Channels());
+    OutputFailure failure = OutputFailure::None;
+    std::unique_ptr<AudioOutput> output =
+        AcquireAudioOutput(m_Decoder.Rate(), m_Decoder.Channels(), &failure);
     bool started = output != nullptr;
     {
         std::lock_guard lock(m_Mutex);
         if (started)
             m_Output = std::move(output);
         m_StartState = started ? 1 : -1;
+        m_StartFailure = failure;
     }
     m_Changed.notify_all();
     if (!started)
@@ -197,6 +202,8 @@ bool SoundDevice::Execute(Command command)
 
 void SoundDevice::StartPlay()
 {
+    if (m_OutputFailed)
+        RenewOutput();
     if (m_ArgFrom >= 0) {
         StopAtHeard();
         m_StoppedAt = -1;
@@ -208,6 +215,20 @@ void SoundDevice::StartPlay()
     // A play that starts at (or past) its end finds nothing to decode and ends at once, reported by
     // the worker like any other end.
     m_Mode = Mode::Playing;
+}
+
+// The output failed during an earlier play: a new one (a new connection to the sound server) takes
+// over from the frame where the old one stopped. Runs while the UI thread waits for the command,
+// which costs it at most the output's limit. Without a new output the play fails at its start.
+void SoundDevice::RenewOutput()
+{
+    std::unique_ptr<AudioOutput> fresh = AcquireAudioOutput(m_Decoder.Rate(), m_Decoder.Channels());
+    if (!fresh)
+        return;
+    fresh->Clock().Restart(m_Output->Clock().Written());
+    // Not reusable: the failed output closes here without waiting.
+    ReleaseAudioOutput(std::exchange(m_Output, std::move(fresh)));
+    m_OutputFailed = false;
 }
 
 // Silences the output now and keeps the decoder at the frame the listener reached, so that the next
@@ -226,6 +247,10 @@ void SoundDevice::StopAtHeard()
 
 void SoundDevice::PlayChunk(std::vector<unsigned char>& buffer)
 {
+    if (m_OutputFailed) {
+        Finish(true);
+        return;
+    }
     int64_t left = m_PlayTo - m_Output->Clock().Written();
     size_t capacity = std::min<int64_t>(buffer.size(), std::max<int64_t>(left, 0) * FrameBytes());
     if (capacity == 0) {
@@ -249,7 +274,18 @@ void SoundDevice::PlayChunk(std::vector<unsigned char>& buffer)
         return;
     }
     if (!m_Output->Write(buffer.data(), bytes))
-        Finish(true);
+        OutputFailed();
+}
+
+// The output failed: the play ends as failed at what the listener heard, and the decoder goes back
+// there, so that a later play on a fresh output goes on from that frame.
+void SoundDevice::OutputFailed()
+{
+    m_OutputFailed = true;
+    int64_t heard = m_Output->Heard();
+    m_Decoder.SeekFrame(heard);
+    m_Output->Clock().Restart(heard);
+    Finish(true);
 }
 
 // The play has written its last frame: it ends once the listener has heard all but the tail, or

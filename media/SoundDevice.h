@@ -6,6 +6,11 @@
 // when playing ends (the file's end, or a failure of the decoder or the output), the worker calls
 // the end handler with the play's ticket, on the worker thread; the layer turns that into a posted
 // event. Positions are PCM frames of what the listener has heard.
+//
+// An output that fails while playing (its sound server went away or stopped answering) ends the
+// play as failed, at the frame the listener reached; the next play on the device starts on a fresh
+// output, or fails at once while none can be had. So a play never goes on silently into a dead
+// output, and the position does not run on without sound.
 
 #include "media/AudioOutput.h"
 #include "media/Mpg123Decoder.h"
@@ -39,7 +44,9 @@ public:
         Unreadable,
         NotMp3,
         OutOfMemory,
-        NoOutput
+        NoOutput,
+        // A sound server is there and did not answer within its limit.
+        OutputNotAnswering
     };
 
     explicit SoundDevice(EndHandler onEnd);
@@ -103,16 +110,21 @@ private:
     uint64_t m_Sent = 0;
     uint64_t m_Done = 0;
     int m_StartState = 0; // 0 starting, 1 running, -1 no output
+    OutputFailure m_StartFailure = OutputFailure::None;
 
     // Worker-only state.
     int64_t m_PlayTo = 0;
     uint64_t m_Ticket = 0;
+    // The output failed during a play: it is replaced before the next one.
+    bool m_OutputFailed = false;
 
     bool Send(Command command, int64_t from = -1, int64_t to = -1, uint64_t ticket = 0);
     void Run();
     bool WaitForWork(Command& command);
     bool Execute(Command command);
     void StartPlay();
+    void RenewOutput();
+    void OutputFailed();
     void StopAtHeard();
     void PlayChunk(std::vector<unsigned char>& buffer);
     void FinishWhenHeard();

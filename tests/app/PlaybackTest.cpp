@@ -1,6 +1,6 @@
 // The play sequence through the real window, the real lists and the real media device playing to
 // the paced null output: order and wrap-around, "Stop", "Pause", "Lecture" while paused, a file
-// click while playing, missing and damaged files, and the time display.
+// click while playing, missing, damaged and unplayable files, and the time display.
 
 #include "PlayerFixture.h"
 #include "platform/Application.h"
@@ -197,6 +197,22 @@ TEST_F(PlaybackTest, DamagedFileShowsTheDeviceErrorAndWaits)
     EXPECT_EQ(PlayIndex, 1) << "not moved on";
     EXPECT_TRUE(PlayActive);
     EXPECT_FALSE(form->Media1->Opened());
+}
+
+// Half a second of zeros in the middle of a file: it plays on past them, ends as any file does, and
+// the sequence goes on to the next one.
+TEST_F(PlaybackTest, DamagedStretchPlaysOnAndTheSequenceGoesOn)
+{
+    std::string tone = TempTreeReader::Read(Fixtures + "/tone_550_2000.mp3");
+    tone.replace(tone.size() / 3, 4096, 4096, '\0');
+    tree.WriteFile("Music/Album/b.mp3", tone);
+    SelectFile("b.mp3");
+    form->BtnL->click();
+    ASSERT_TRUE(WaitForTitles(2));
+    form->BtnS->click();
+    EXPECT_EQ(std::vector<std::string>(titles.begin(), titles.begin() + 2),
+              (std::vector<std::string>{"b.mp3", "c.mp3"}));
+    EXPECT_TRUE(boxes.Boxes.empty());
 }
 
 TEST_F(PlaybackTest, NothingPlaysBeforeASourceDirectoryWasChosen)

@@ -5,6 +5,7 @@
 #include "MediaTestSupport.h"
 #include "TestSupport.h"
 #include "media/MPlayer.h"
+#include "media/Mpg123Decoder.h"
 #include "platform/Exceptions.h"
 
 #include <QFile>
@@ -110,11 +111,40 @@ TEST_P(MediaBadInput, RaisesAFrenchErrorOrPlaysWhatDecodes)
     EXPECT_GT(media.GetLength(), 0);
     media.Play();
     ASSERT_TRUE(WaitFor([&] { return notified > 0; }, 5000)) << "no completion";
+    EXPECT_EQ(media.NotifyValue(), nvSuccessful) << "a failure would end the player's sequence";
     EXPECT_EQ(media.GetMode(), mpStopped);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MediaBadInput, ::testing::ValuesIn(BadInputs()),
                          [](const auto& param) { return std::string(param.param.Name); });
+
+// Damage in the middle of a 3 s file (64 kbit/s, so 4 KiB is half a second): decoding skips it and
+// goes on to the end of the file, without a failure that would end the player's sequence.
+TEST(MediaDamagedInput, DecodingGoesOnPastTheDamage)
+{
+    const std::string tone = ReadAll(TonePosix("600_3000"));
+    const size_t third = tone.size() / 3;
+    const size_t middle = tone.size() / 2 + 101; // not on a frame boundary
+    const std::pair<const char*, std::string> damaged[] = {
+        {"ZeroedBlock", std::string(tone).replace(third, 4096, 4096, '\0')},
+        {"RandomBytesInserted", std::string(tone).insert(middle, RandomBytes(1500, 3))},
+        {"CutInTheMiddle", std::string(tone).erase(middle, 3000)},
+    };
+    for (const auto& [name, contents] : damaged) {
+        SCOPED_TRACE(name);
+        TempTree tree;
+        tree.WriteFile("f.mp3", contents);
+        Mpg123Decoder decoder;
+        ASSERT_EQ(decoder.Open(tree / "f.mp3"), Mpg123Decoder::OpenResult::Ok);
+        std::vector<unsigned char> buffer(16384);
+        int64_t frames = 0;
+        bool failed = false;
+        while (size_t bytes = decoder.Read(buffer.data(), buffer.size(), &failed))
+            frames += static_cast<int64_t>(bytes) / decoder.FrameBytes();
+        EXPECT_FALSE(failed);
+        EXPECT_GT(frames * 1000 / decoder.Rate(), 2300) << "decoded ms";
+    }
+}
 
 // Random files of several sizes: whatever Open and a short play make of them, they end.
 TEST(MediaRandomInput, RandomBytesNeverCrashOrHang)
