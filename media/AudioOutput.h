@@ -52,6 +52,8 @@ public:
     virtual std::string ErrorText() const { return {}; }
     // Whether the next device of the same format may go on with this output.
     virtual bool Reusable() const { return false; }
+    // The name of what plays from now on (the file's name), for a sound server that shows it.
+    virtual void SetMediaName(const std::string& /*name*/) {}
 
     PlayClock& Clock() { return m_Clock; }
     long Rate() const { return m_Rate; }

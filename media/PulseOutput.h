@@ -31,6 +31,7 @@ public:
     int64_t Heard() override;
     std::string ErrorText() const override { return m_Error; }
     bool Reusable() const override { return true; }
+    void SetMediaName(const std::string& name) override;
 
 private:
     std::string m_Device;
