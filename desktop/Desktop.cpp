@@ -1,6 +1,7 @@
 #include "desktop/Desktop.h"
 
 #include "app/principale.h"
+#include "desktop/AccessibleDriveList.h"
 #include "desktop/DesktopKeys.h"
 #include "desktop/MprisService.h"
 #include "desktop/PlayerRemote.h"
@@ -11,6 +12,7 @@ namespace Desktop {
 
 void Attach(TForm1& form)
 {
+    InstallAccessibleDriveList(*form.LSource);
     auto* remote = new PlayerRemote(form);
     new DesktopKeys(*remote);
     auto* mpris = new MprisService(*remote);
