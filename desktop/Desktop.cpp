@@ -6,6 +6,7 @@
 #include "desktop/MprisService.h"
 #include "desktop/PlayerRemote.h"
 
+#include <QGuiApplication>
 #include <QTimer>
 
 namespace Desktop {
@@ -13,6 +14,8 @@ namespace Desktop {
 void Attach(TForm1& form)
 {
     InstallAccessibleDriveList(*form.LSource);
+    // The desktop matches the windows to the menu entry quelmo.desktop (and its icon) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quelmo"));
     auto* remote = new PlayerRemote(form);
     new DesktopKeys(*remote);
     auto* mpris = new MprisService(*remote);
