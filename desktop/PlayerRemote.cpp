@@ -60,10 +60,13 @@ void PlayerRemote::Pause()
 
 void PlayerRemote::PlayPause()
 {
-    if (CurrentStatus() == Status::Stopped)
-        m_Form.BtnLClick();
-    else
+    // "Pause" acts on a running sequence only: a file that "Stop" left paused, like no file at all,
+    // is started anew, as "Lecture" does.
+    const Status status = CurrentStatus();
+    if (status == Status::Playing || (status == Status::Paused && PlayActive))
         m_Form.BitBtn3Click();
+    else
+        m_Form.BtnLClick();
     emit Acted();
 }
 

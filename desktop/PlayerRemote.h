@@ -34,7 +34,7 @@ public:
     void Play();
     // "Pause" when a file plays; a paused player stays paused.
     void Pause();
-    // "Lecture" when nothing plays or pauses, "Pause" otherwise (which pauses or resumes).
+    // "Pause" (which pauses or resumes) while the sequence runs, "Lecture" when nothing plays.
     void PlayPause();
     // "Stop".
     void Stop();

@@ -93,6 +93,9 @@ TEST_F(DesktopKeysTest, MediaKeysEnterAndDoubleClickRunTheWindowsHandlers)
         {"Stop", press(Qt::Key_MediaStop), " stopped"},
         {"Enter on a line", enterOn(1), "b.mp3 playing"},
         {"Play/Pause pauses", press(Qt::Key_MediaTogglePlayPause), "b.mp3 paused"},
+        {"Stop leaves the paused file open", press(Qt::Key_MediaStop), "b.mp3 paused"},
+        {"Play/Pause then starts anew", press(Qt::Key_MediaTogglePlayPause), "b.mp3 playing"},
+        {"Play/Pause pauses again", press(Qt::Key_MediaTogglePlayPause), "b.mp3 paused"},
         // "Lecture" alone would resume the paused file; the chosen line plays instead.
         {"Enter on a line while paused", enterOn(2), "c.mp3 playing"},
         {"Double click on a line", doubleClickOn(0), "a.mp3 playing"},
