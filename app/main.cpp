@@ -3,6 +3,8 @@
 
 #include "app/principale.h"
 #include "common/Startup.h"
+#include "desktop/Desktop.h"
+#include "desktop/ProgramInfo.h"
 #include "platform/Application.h"
 #include "platform/HelpKey.h"
 
@@ -10,10 +12,13 @@
 #include <QTimer>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
+#include <optional>
 #include <thread>
 
 int main(int /*argc*/, char** argv)
 {
+    if (const std::optional<int> exitCode = ProgramInfo::AnswerInfoArguments(argc, argv))
+        return *exitCode;
     // Reading the font configuration is the longest single step before the window can draw text;
     // it runs on a second core while the application connects to the display and the start-up
     // steps run, and is joined before the window's fonts are first needed.
@@ -32,6 +37,7 @@ int main(int /*argc*/, char** argv)
     return Startup::Run(app, [&app, &fontConfiguration] {
         fontConfiguration.join();
         auto form = std::make_unique<TForm1>();
+        Desktop::Attach(*form);
         // The start-up benchmark ends the program once the window has been shown: the timer
         // fires in the message loop, after the show.
         if (std::getenv("QUELMO_QUIT_AFTER_SHOW") != nullptr)

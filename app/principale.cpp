@@ -74,10 +74,18 @@ void TForm1::showEvent(QShowEvent* event)
     if (!m_Shown) {
         m_Shown = true;
         if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() -
-                 QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+            move(PlaceOnScreen(screen->availableGeometry(), frameGeometry().size()));
     }
     RunHandler([this] { FormShow(); });
+}
+
+QPoint TForm1::PlaceOnScreen(const QRect& area, const QSize& frame)
+{
+    // Centred, the top left of a window larger than the screen (a large scale factor on a small
+    // screen) would lie off the screen, and with it the drive list; it starts at the area's corner.
+    if (frame.width() > area.width() || frame.height() > area.height())
+        return area.topLeft();
+    return area.topLeft() + QPoint((area.width() - frame.width()) / 2, (area.height() - frame.height()) / 2);
 }
 
 void TForm1::FormShow()

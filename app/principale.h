@@ -34,6 +34,8 @@ public:
 
     // The about box's text.
     static std::string AboutText();
+    // Where the window's frame goes on the screen's available area when it is first shown.
+    static QPoint PlaceOnScreen(const QRect& area, const QSize& frame);
 
     void FormCreate();
     void FormShow();

@@ -1,5 +1,6 @@
 #include "common/HelpLoader.h"
 
+#include "common/InstalledLayout.h"
 #include "common/PathHelpers.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -91,8 +92,12 @@ std::string HelpControlPath()
         path.replace(0, RootLength, WindowsDirectory());
     if (!path.empty() && !FileSystem::FileExists(path))
         path.clear();
-    if (path.empty())
-        return WindowsDirectory() + "\\hhctrl.ocx";
+    if (!path.empty())
+        return path;
+    path = WindowsDirectory() + "\\hhctrl.ocx";
+    // An installed copy keeps its control in the library folder, not beside the program.
+    if (!FileSystem::FileExists(path))
+        return InstalledLayout::ExistingFile(InstalledLayout::HelpControlFromProgram()).value_or(path);
     return path;
 }
 

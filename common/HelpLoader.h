@@ -4,7 +4,8 @@
 // layer: $QUELMO_HHCTRL, else the first line of the file "Quelmo/hhctrl.path" in the machine-wide
 // application-data folder; the value is a path text (or a POSIX path) that may start with
 // "%SYSTEMROOT%". Without a value, or when its file is missing, the control is "hhctrl.ocx" in the
-// system folder (WindowsFolder). UI thread only.
+// system folder (WindowsFolder), or, when no such file is there, the installed copy's control
+// (InstalledLayout.h). UI thread only.
 
 #include "platform/DynamicLibrary.h"
 #include "platform/HtmlHelpApi.h"

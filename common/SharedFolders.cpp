@@ -1,5 +1,6 @@
 #include "common/SharedFolders.h"
 
+#include "common/InstalledLayout.h"
 #include "common/PathHelpers.h"
 #include "platform/FileSystem.h"
 #include "platform/Module.h"
@@ -75,7 +76,13 @@ std::string HelpFilePath()
     const std::string asWritten = ParentOf(ProgramFolder()) + "Aide\\" + helpName;
     if (asWritten != candidate && FileSystem::FileExists(asWritten))
         return asWritten;
-    return ChangeExtension(program, ".chm");
+    // An installed copy keeps its help file in the data folder; one beside the program wins.
+    const std::string beside = ChangeExtension(program, ".chm");
+    if (FileSystem::FileExists(beside))
+        return beside;
+    return InstalledLayout::ExistingFile(std::string(InstalledLayout::HelpFolderFromProgram()) + "/" +
+                                         helpName)
+        .value_or(beside);
 }
 
 std::string SharedDataFolder(int kind)

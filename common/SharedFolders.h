@@ -27,7 +27,8 @@ std::string ProgramFolder();
 std::string ProgramParentFolder();
 
 // Path of the program's compiled help file (the program's name with ".chm"): in the folder "Aide"
-// beside the program's folder when such a file exists there, else beside the program.
+// beside the program's folder when such a file exists there, else beside the program, unless no
+// file is there and an installed copy's help file is (InstalledLayout.h).
 std::string HelpFilePath();
 
 // Folder kinds of SharedDataFolder.

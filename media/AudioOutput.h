@@ -65,6 +65,8 @@ public:
     virtual bool NoServer() const { return false; }
     // After a failed Start or Answers: a server is there and did not answer within the limit.
     virtual bool NotAnswering() const { return false; }
+    // The name of what plays from now on (the file's name), for a sound server that shows it.
+    virtual void SetMediaName(const std::string& /*name*/) {}
 
     PlayClock& Clock() { return m_Clock; }
     long Rate() const { return m_Rate; }

@@ -196,7 +196,12 @@ bool PulseOutput::OpenStream(long rate, int channels)
     sampleFormat.format = PA_SAMPLE_S16LE;
     sampleFormat.rate = static_cast<uint32_t>(rate);
     sampleFormat.channels = static_cast<uint8_t>(channels);
-    m_Stream = pa_stream_new(m_Context, "Lecture", &sampleFormat, nullptr);
+    // Sound settings show the stream as music of the player, under its icon.
+    pa_proplist* properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "music");
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "quelmo");
+    m_Stream = pa_stream_new_with_proplist(m_Context, "Lecture", &sampleFormat, nullptr, properties);
+    pa_proplist_free(properties);
     if (m_Stream == nullptr) {
         m_Error = ContextError();
         return false;
@@ -411,4 +416,17 @@ int64_t PulseOutput::Heard()
     Measure();
     pa_threaded_mainloop_unlock(m_Loop);
     return m_Clock.Heard();
+}
+
+void PulseOutput::SetMediaName(const std::string& name)
+{
+    if (m_Stream == nullptr)
+        return;
+    // The server refuses names that are not UTF-8; a file name need not be.
+    char* text = pa_utf8_filter(name.c_str());
+    pa_threaded_mainloop_lock(m_Loop);
+    if (pa_operation* rename = pa_stream_set_name(m_Stream, text, nullptr, nullptr))
+        pa_operation_unref(rename);
+    pa_threaded_mainloop_unlock(m_Loop);
+    pa_xfree(text);
 }

@@ -38,6 +38,7 @@ public:
     bool Answers() override;
     bool NoServer() const override { return m_NoServer; }
     bool NotAnswering() const override { return m_NotAnswering; }
+    void SetMediaName(const std::string& name) override;
 
 private:
     std::string m_Device;

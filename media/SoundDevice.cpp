@@ -51,6 +51,7 @@ SoundDevice::OpenResult SoundDevice::Open(const std::string& posixPath)
     OpenResult result = FromDecoder(m_Decoder.Open(posixPath));
     if (result != OpenResult::Ok)
         return result;
+    m_MediaName = posixPath.substr(posixPath.find_last_of('/') + 1);
     // The output belongs to the worker from its creation on; the worker reports whether it could
     // start one before Open returns, so that a machine without sound fails here, not later.
     m_Worker = std::thread([this] { Run(); });
@@ -125,6 +126,8 @@ void SoundDevice::Run()
     std::unique_ptr<AudioOutput> output =
         AcquireAudioOutput(m_Decoder.Rate(), m_Decoder.Channels(), &failure);
     bool started = output != nullptr;
+    if (started)
+        output->SetMediaName(m_MediaName);
     {
         std::lock_guard lock(m_Mutex);
         if (started)

@@ -94,6 +94,8 @@ private:
     Mpg123Decoder m_Decoder;
     std::unique_ptr<AudioOutput> m_Output;
     EndHandler m_OnEnd;
+    // The file's name, which the output shows to the sound server.
+    std::string m_MediaName;
     std::thread m_Worker;
     std::atomic<Mode> m_Mode{Mode::Stopped};
     // While stopped at the end of a play, the position is the end itself, whatever the decoder gave.

@@ -102,6 +102,25 @@ TEST_F(MainWindowTest, TabOrderFollowsTheDesign)
     }
 }
 
+TEST(MainWindowPlacement, CentredWhenTheFrameFitsElseAtTheAreaTopLeft)
+{
+    struct Row
+    {
+        QRect Area;
+        QSize Frame;
+        QPoint Expected;
+    } rows[] = {
+        {{0, 0, 1280, 1024}, {691, 600}, {294, 212}},  // fits: centred
+        {{0, 24, 1280, 1000}, {691, 600}, {294, 224}}, // below a panel
+        {{0, 0, 640, 512}, {691, 600}, {0, 0}},        // scale factor 2 on 1280 x 1024
+        {{10, 30, 1000, 560}, {691, 600}, {10, 30}},   // only the height is too large
+        {{0, 0, 691, 600}, {691, 600}, {0, 0}},        // exactly the area
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(TForm1::PlaceOnScreen(row.Area, row.Frame), row.Expected)
+            << row.Area.width() << "x" << row.Area.height();
+}
+
 TEST_F(MainWindowTest, BindingsReachTheHandlers)
 {
     TForm1 form;

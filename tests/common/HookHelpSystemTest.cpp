@@ -8,8 +8,10 @@
 #include "common/DebugLog.h"
 #include "common/HelpLoader.h"
 #include "common/HelpProbe.h"
+#include "common/InstalledLayout.h"
 #include "platform/Exceptions.h"
 #include "platform/HelpKey.h"
+#include "platform/Paths.h"
 #include "platform/WinError.h"
 
 #include <QTest>
@@ -285,6 +287,22 @@ TEST(HelpLoaderTest, WhereTheControlIs)
             ::setenv("QUELMO_HHCTRL", c.Env, 1);
         EXPECT_EQ(HelpControlPath(), c.Path) << (c.Env ? c.Env : "") << " / " << (c.File ? c.File : "");
     }
+
+    // An installed copy has no control in its program's folder (the Windows folder), but in the
+    // library folder; a control in the Windows folder still wins.
+    ::unsetenv("QUELMO_HHCTRL");
+    std::filesystem::remove(world.Tree / "etc/Quelmo/hhctrl.path");
+    const std::string installed =
+        std::string("Programmes/Quelmo/") + InstalledLayout::HelpControlFromProgram();
+    std::filesystem::create_directories(std::filesystem::path(world.Tree / installed).parent_path());
+    world.Tree.WriteFile(installed);
+    EXPECT_EQ(HelpControlPath(), "c:\\Windows\\hhctrl.ocx");
+    std::filesystem::remove(world.Tree / "Windows/hhctrl.ocx");
+    EXPECT_EQ(HelpControlPath(),
+              Paths::FromPosix(std::filesystem::path(world.Tree / installed).lexically_normal().string()));
+    std::filesystem::remove(world.Tree / installed);
+    EXPECT_EQ(HelpControlPath(), "c:\\Windows\\hhctrl.ocx") << "nothing anywhere: the system folder's name";
+    world.Tree.WriteFile("Windows/hhctrl.ocx");
 
     // A file that is no module loads nothing and reports nothing.
     ::unsetenv("QUELMO_HHCTRL");

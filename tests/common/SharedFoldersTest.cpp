@@ -4,7 +4,12 @@
 #include "common/SharedFolders.h"
 
 #include "CommonEnvironment.h"
+#include "common/InstalledLayout.h"
 #include "platform/CurrentDir.h"
+#include "platform/Paths.h"
+
+#include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -60,6 +65,37 @@ TEST(HelpFilePathTest, AideBesideTheProgramsFolderElseBesideTheProgram)
         if (c.HelpFile[0] != '\0')
             tree.WriteFile(c.HelpFile);
         EXPECT_EQ(HelpFilePath(), c.Expected) << c.Program << " + " << c.HelpFile;
+    }
+    Module::SetProgramPosixPath("");
+}
+
+TEST(HelpFilePathTest, AnInstalledCopysHelpFileComesAfterTheProgramsOwnPlaces)
+{
+    const std::string installed =
+        std::string("usr/bin/") + InstalledLayout::HelpFolderFromProgram() + "/quelmo.chm";
+    const std::string installedText =
+        Paths::FromPosix(std::filesystem::path("/" + installed).lexically_normal().string()).value();
+    struct Case
+    {
+        std::vector<std::string> Files;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        {{installed}, installedText},
+        {{installed, "usr/bin/quelmo.chm"}, "c:\\usr\\bin\\quelmo.chm"},
+        {{installed, "usr/Aide/quelmo.chm"}, "c:\\usr\\Aide\\quelmo.chm"},
+        {{}, "c:\\usr\\bin\\quelmo.chm"},
+    };
+    for (const Case& c : cases) {
+        TempTree tree;
+        DriveScope drives(tree.Path());
+        tree.WriteFile("usr/bin/quelmo");
+        Module::SetProgramPosixPath(tree / "usr/bin/quelmo");
+        for (const std::string& file : c.Files) {
+            std::filesystem::create_directories(std::filesystem::path(tree / file).parent_path());
+            tree.WriteFile(file);
+        }
+        EXPECT_EQ(HelpFilePath(), c.Expected) << c.Files.size();
     }
     Module::SetProgramPosixPath("");
 }

@@ -1,0 +1,205 @@
+#include "desktop/MprisService.h"
+
+#include "desktop/PlayerRemote.h"
+#include "platform/Application.h"
+#include "platform/Paths.h"
+
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace {
+
+const char* const PlayerInterface = "org.mpris.MediaPlayer2.Player";
+
+// A session bus is there when its address is set, or when the user's runtime folder holds its
+// socket (where libdbus looks next). Without either, connecting would try to start a bus through
+// the X server, which takes time and leaves a bus behind: the player then does without.
+bool SessionBusAnnounced()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + "/bus");
+}
+
+// The file URL of a path text; the bytes of the name are kept as they are, percent-encoded.
+QString FileUrl(const std::string& pathText)
+{
+    std::string posix;
+    if (Paths::ToPosix(pathText, posix) != 0)
+        return {};
+    const QByteArray encoded = QByteArray::fromStdString(posix).toPercentEncoding("/");
+    return QUrl::fromEncoded("file://" + encoded).toString(QUrl::FullyEncoded);
+}
+
+// The last name of a path text, as the file list shows it.
+QString FileName(const std::string& pathText)
+{
+    return QString::fromUtf8(pathText.substr(pathText.find_last_of('\\') + 1));
+}
+
+} // namespace
+
+MprisService::MprisService(PlayerRemote& remote)
+    : QObject(&remote), m_Remote(remote), m_Bus(QStringLiteral("quelmo-no-bus"))
+{
+    new MprisRootAdaptor(*this);
+    new MprisPlayerAdaptor(*this);
+    connect(&remote, &PlayerRemote::Acted, this, &MprisService::Refresh);
+}
+
+MprisService::~MprisService()
+{
+    if (m_Name.isEmpty())
+        return;
+    m_Bus.unregisterObject(ObjectPath);
+    m_Bus.unregisterService(m_Name);
+}
+
+QString MprisService::Register()
+{
+    if (!m_Name.isEmpty() || !SessionBusAnnounced())
+        return m_Name;
+    m_Bus = QDBusConnection::sessionBus();
+    if (!m_Bus.isConnected() || !m_Bus.registerObject(ObjectPath, this))
+        return {};
+    const QString instance =
+        QString(BaseName) + ".instance" + QString::number(QCoreApplication::applicationPid());
+    for (const QString& name : {QString(BaseName), instance}) {
+        if (m_Bus.registerService(name)) {
+            m_Name = name;
+            break;
+        }
+    }
+    m_Announced = FollowedProperties();
+    return m_Name;
+}
+
+QString MprisService::PlaybackStatus() const
+{
+    switch (m_Remote.CurrentStatus()) {
+    case PlayerRemote::Status::Playing:
+        return QStringLiteral("Playing");
+    case PlayerRemote::Status::Paused:
+        return QStringLiteral("Paused");
+    case PlayerRemote::Status::Stopped:
+        break;
+    }
+    return QStringLiteral("Stopped");
+}
+
+QVariantMap MprisService::Metadata() const
+{
+    const std::string file = m_Remote.OpenFile();
+    if (file.empty())
+        return {{"mpris:trackid",
+                 QVariant::fromValue(QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack"))}};
+    if (file != m_TrackFile) {
+        m_TrackFile = file;
+        ++m_TrackNumber;
+    }
+    const QString track = QStringLiteral("/org/quelmo/Track/%1").arg(m_TrackNumber);
+    return {{"mpris:trackid", QVariant::fromValue(QDBusObjectPath(track))},
+            {"xesam:title", FileName(file)},
+            {"xesam:url", FileUrl(file)},
+            {"mpris:length", qlonglong(m_Remote.LengthMs()) * 1000}};
+}
+
+qlonglong MprisService::Position() const
+{
+    return qlonglong(m_Remote.PositionMs()) * 1000;
+}
+
+bool MprisService::CanGoNext() const
+{
+    return m_Remote.HasLines();
+}
+
+bool MprisService::CanPause() const
+{
+    return m_Remote.HasLines() || m_Remote.CurrentStatus() != PlayerRemote::Status::Stopped;
+}
+
+QVariantMap MprisService::FollowedProperties() const
+{
+    const bool lines = CanGoNext();
+    return {{"PlaybackStatus", PlaybackStatus()},
+            {"Metadata", Metadata()},
+            {"CanPlay", lines},
+            {"CanPause", CanPause()},
+            {"CanGoNext", lines},
+            {"CanGoPrevious", lines}};
+}
+
+void MprisService::Refresh()
+{
+    // Inside a handler (a request that arrived while another handler handles pending events) the
+    // state is half-way; the refresh that follows the outer handler tells the outcome.
+    if (m_Name.isEmpty() || HandlerGuard::Depth() > 0)
+        return;
+    const QVariantMap now = FollowedProperties();
+    QVariantMap changed;
+    for (auto property = now.begin(); property != now.end(); ++property)
+        if (m_Announced.value(property.key()) != property.value())
+            changed.insert(property.key(), property.value());
+    if (changed.isEmpty())
+        return;
+    m_Announced = now;
+    QDBusMessage signal =
+        QDBusMessage::createSignal(ObjectPath, "org.freedesktop.DBus.Properties", "PropertiesChanged");
+    signal << QString(PlayerInterface) << changed << QStringList();
+    m_Bus.send(signal);
+}
+
+MprisRootAdaptor::MprisRootAdaptor(MprisService& service) : QDBusAbstractAdaptor(&service), m_Service(service)
+{
+}
+
+void MprisRootAdaptor::Raise()
+{
+    m_Service.Remote().Raise();
+}
+
+void MprisRootAdaptor::Quit()
+{
+    m_Service.Remote().Quit();
+}
+
+MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService& service)
+    : QDBusAbstractAdaptor(&service), m_Service(service)
+{
+}
+
+void MprisPlayerAdaptor::Play()
+{
+    m_Service.Remote().Play();
+}
+
+void MprisPlayerAdaptor::Pause()
+{
+    m_Service.Remote().Pause();
+}
+
+void MprisPlayerAdaptor::PlayPause()
+{
+    m_Service.Remote().PlayPause();
+}
+
+void MprisPlayerAdaptor::Stop()
+{
+    m_Service.Remote().Stop();
+}
+
+void MprisPlayerAdaptor::Next()
+{
+    m_Service.Remote().Next();
+}
+
+void MprisPlayerAdaptor::Previous()
+{
+    m_Service.Remote().Previous();
+}

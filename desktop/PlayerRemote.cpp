@@ -1,0 +1,129 @@
+#include "desktop/PlayerRemote.h"
+
+#include "app/principale.h"
+
+PlayerRemote::PlayerRemote(TForm1& form) : QObject(&form), m_Form(form)
+{
+}
+
+TMPMode PlayerRemote::DeviceMode() const
+{
+    // The device raises for a query while it is closed; closed counts as not ready.
+    return m_Form.Media1->Opened() ? m_Form.Media1->GetMode() : mpNotReady;
+}
+
+PlayerRemote::Status PlayerRemote::CurrentStatus() const
+{
+    switch (DeviceMode()) {
+    case mpPlaying:
+        return Status::Playing;
+    case mpPaused:
+        return Status::Paused;
+    default:
+        return Status::Stopped;
+    }
+}
+
+std::string PlayerRemote::OpenFile() const
+{
+    return m_Form.Media1->Opened() ? m_Form.Media1->FileName : std::string();
+}
+
+int32_t PlayerRemote::PositionMs() const
+{
+    return m_Form.Media1->Opened() ? m_Form.Media1->GetPosition() : 0;
+}
+
+int32_t PlayerRemote::LengthMs() const
+{
+    return m_Form.Media1->Opened() ? m_Form.Media1->GetLength() : 0;
+}
+
+bool PlayerRemote::HasLines() const
+{
+    return m_Form.FLB->Count() > 0;
+}
+
+void PlayerRemote::Play()
+{
+    if (CurrentStatus() != Status::Playing)
+        m_Form.BtnLClick();
+    emit Acted();
+}
+
+void PlayerRemote::Pause()
+{
+    if (CurrentStatus() == Status::Playing)
+        m_Form.BitBtn3Click();
+    emit Acted();
+}
+
+void PlayerRemote::PlayPause()
+{
+    // "Pause" acts on a running sequence only: a file that "Stop" left paused, like no file at all,
+    // is started anew, as "Lecture" does.
+    const Status status = CurrentStatus();
+    if (status == Status::Playing || (status == Status::Paused && PlayActive))
+        m_Form.BitBtn3Click();
+    else
+        m_Form.BtnLClick();
+    emit Acted();
+}
+
+void PlayerRemote::Stop()
+{
+    m_Form.BtnSClick();
+    emit Acted();
+}
+
+int PlayerRemote::Wrapped(int line) const
+{
+    const int count = m_Form.FLB->Count();
+    return ((line % count) + count) % count;
+}
+
+// PlayIndex names the line after the one last started (or the one the user chose), so it is the
+// next line whether or not a file plays; the line before is one further back while a file plays or
+// pauses, since that file's line is PlayIndex - 1.
+void PlayerRemote::Next()
+{
+    if (HasLines())
+        StartLine(Wrapped(PlayIndex));
+    emit Acted();
+}
+
+void PlayerRemote::Previous()
+{
+    if (HasLines())
+        StartLine(Wrapped(PlayIndex - (CurrentStatus() == Status::Stopped ? 1 : 2)));
+    emit Acted();
+}
+
+void PlayerRemote::PlayLine(int line)
+{
+    StartLine(line);
+    emit Acted();
+}
+
+void PlayerRemote::StartLine(int line)
+{
+    if (line < 0 || line >= m_Form.FLB->Count())
+        return;
+    m_Form.FLB->SetItemIndex(line);
+    m_Form.FLBClick();
+    // "Lecture" resumes a paused sequence instead of starting the chosen line: end it first.
+    if (PlayActive && DeviceMode() == mpPaused)
+        m_Form.BtnSClick();
+    m_Form.BtnLClick();
+}
+
+void PlayerRemote::Raise()
+{
+    m_Form.TrayIconClick();
+    emit Acted();
+}
+
+void PlayerRemote::Quit()
+{
+    m_Form.Quitter1Click();
+}

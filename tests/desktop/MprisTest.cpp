@@ -1,0 +1,218 @@
+// The built player on the tests' own session bus, with real sound: a client introspects its MPRIS
+// service, reads the properties while it is stopped and while it plays, calls every method, and
+// checks that the window, the PulseAudio stream and what the null sink plays follow.
+
+#include "SoundCapture.h"
+#include "TestSupport.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusReply>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const Path = "/org/mpris/MediaPlayer2";
+const char* const Root = "org.mpris.MediaPlayer2";
+const char* const Player = "org.mpris.MediaPlayer2.Player";
+const char* const Properties = "org.freedesktop.DBus.Properties";
+
+QString RunTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(10000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// The playback states that the service announced, in order.
+class ChangeListener : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList Statuses;
+public slots:
+    void Changed(const QString& interface, const QVariantMap& changed, const QStringList&)
+    {
+        if (interface == Player && changed.contains("PlaybackStatus"))
+            Statuses << changed.value("PlaybackStatus").toString();
+    }
+};
+
+class MprisTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const bool ci = std::getenv("CI") != nullptr && std::string(std::getenv("CI")) == "true";
+        if (std::getenv("DISPLAY") == nullptr || std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr ||
+            !PulseReachable()) {
+            if (ci)
+                FAIL()
+                    << "no X server, session bus or PulseAudio server: scripts/test-services start must run";
+            GTEST_SKIP() << "needs eval \"$(scripts/test-services start)\"";
+        }
+        tree.MakeDir("home/.config");
+        tree.MakeDir("etc");
+        tree.MakeDir("Music/Album");
+        for (const auto& [tone, name] : {std::pair{"440", "a.mp3"}, {"660", "b.mp3"}, {"880", "c.mp3"}})
+            std::filesystem::copy_file(std::string(QUELMO_DESKTOP_FIXTURES) + "/tone_" + tone + "_3000.mp3",
+                                       tree / ("Music/Album/" + std::string(name)));
+        // The directory list starts at c:\Music with its line "Album" chosen: the files are listed.
+        tree.WriteFile("home/.config/Quelmo.ini",
+                       "[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=2\n");
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("QUELMO_DRIVES", QString::fromStdString("c=" + tree.Path()));
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(tree / "home/.config"));
+        env.insert("XDG_CONFIG_DIRS", QString::fromStdString(tree / "etc"));
+        env.remove("QUELMO_AUDIO_OUTPUT"); // the user's sound server
+        player.setProcessEnvironment(env);
+        player.setProcessChannelMode(QProcess::ForwardedChannels);
+        player.start(QUELMO_PROGRAM, {});
+        ASSERT_TRUE(WaitFor([&] { return !(service = PlayersName()).isEmpty(); }, 15000))
+            << "the player takes an MPRIS name";
+        const QString pid = QString::number(player.processId());
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                window =
+                    RunTool("xdotool", {"search", "--all", "--pid", pid, "--name", "^Lecteur MP3 - Quelmo$"});
+                return !window.isEmpty();
+            },
+            15000));
+        window = window.section('\n', 0, 0);
+        bus.connect(service, Path, Properties, "PropertiesChanged", &listener,
+                    SLOT(Changed(QString, QVariantMap, QStringList)));
+    }
+    void TearDown() override
+    {
+        player.kill();
+        player.waitForFinished(5000);
+    }
+
+    // The name on the bus that this test's player owns (other copies may run beside it).
+    QString PlayersName() const
+    {
+        QDBusConnectionInterface* names = bus.interface();
+        for (const QString& name : names->registeredServiceNames().value())
+            if (name.startsWith("org.mpris.MediaPlayer2.quelmo") &&
+                names->servicePid(name).value() == uint(player.processId()))
+                return name;
+        return {};
+    }
+    QDBusMessage Call(const QString& interface, const QString& method, const QVariantList& arguments = {})
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(service, Path, interface, method);
+        call.setArguments(arguments);
+        return bus.call(call, QDBus::Block, 10000);
+    }
+    // Runs a method of the player; true when it answered without error.
+    bool Run(const QString& method) { return Call(Player, method).type() == QDBusMessage::ReplyMessage; }
+    QVariant Get(const QString& interface, const QString& name)
+    {
+        const QDBusMessage reply = Call(Properties, "Get", {interface, name});
+        return reply.arguments().isEmpty() ? QVariant()
+                                           : reply.arguments()[0].value<QDBusVariant>().variant();
+    }
+    QString Status() { return Get(Player, "PlaybackStatus").toString(); }
+    QVariantMap Metadata() { return qdbus_cast<QVariantMap>(Get(Player, "Metadata").value<QDBusArgument>()); }
+    QString Title() { return Metadata().value("xesam:title").toString(); }
+    qlonglong Position() { return Get(Player, "Position").toLongLong(); }
+    // Waits until the player plays `title` and has been heard for a while.
+    bool Plays(const QString& title)
+    {
+        return WaitFor([&] { return Status() == "Playing" && Title() == title && Position() >= 300000; },
+                       5000);
+    }
+    QString Caption() { return RunTool("xdotool", {"getwindowname", window}); }
+    // The properties of the player's stream as the PulseAudio server lists them.
+    QString StreamProperties() { return RunTool("pactl", {"list", "sink-inputs"}); }
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    TempTree tree;
+    QProcess player;
+    QString service;
+    QString window;
+    ChangeListener listener;
+};
+
+TEST_F(MprisTest, IntrospectPropertiesAndEveryMethodWithRealSound)
+{
+    const QString xml =
+        Call("org.freedesktop.DBus.Introspectable", "Introspect").arguments().value(0).toString();
+    EXPECT_TRUE(xml.contains("<interface name=\"org.mpris.MediaPlayer2\">")) << xml.toStdString();
+    EXPECT_TRUE(xml.contains("<interface name=\"org.mpris.MediaPlayer2.Player\">"));
+
+    EXPECT_EQ(Get(Root, "Identity").toString(), "Quelmo");
+    EXPECT_EQ(Get(Root, "DesktopEntry").toString(), "quelmo");
+    EXPECT_TRUE(Get(Root, "CanQuit").toBool());
+    EXPECT_TRUE(Get(Root, "CanRaise").toBool());
+    EXPECT_EQ(Status(), "Stopped");
+    EXPECT_EQ(Metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
+              "/org/mpris/MediaPlayer2/TrackList/NoTrack");
+    for (const char* name : {"CanPlay", "CanPause", "CanGoNext", "CanGoPrevious", "CanControl"})
+        EXPECT_TRUE(Get(Player, name).toBool()) << name;
+    EXPECT_FALSE(Get(Player, "CanSeek").toBool());
+
+    Recorder recorder;
+    ASSERT_TRUE(recorder.Started());
+    ASSERT_TRUE(Run("Play"));
+    ASSERT_TRUE(Plays("a.mp3")) << Status().toStdString() << " " << Title().toStdString();
+    const QVariantMap metadata = Metadata();
+    EXPECT_EQ(metadata.value("xesam:url").toString(),
+              QString::fromStdString("file://" + tree.Path() + "/Music/Album/a.mp3"));
+    EXPECT_NEAR(metadata.value("mpris:length").toLongLong(), 3000000, 100000);
+    EXPECT_EQ(Caption(), "a.mp3");
+    const QString stream = StreamProperties();
+    for (const char* property :
+         {"media.role = \"music\"", "application.icon_name = \"quelmo\"", "media.name = \"a.mp3\""})
+        EXPECT_TRUE(stream.contains(property)) << property << "\n" << stream.toStdString();
+
+    ASSERT_TRUE(Run("Pause"));
+    EXPECT_TRUE(WaitFor([&] { return Status() == "Paused"; }));
+    ASSERT_TRUE(Run("PlayPause"));
+    EXPECT_TRUE(WaitFor([&] { return Status() == "Playing"; }));
+    ASSERT_TRUE(Run("Next"));
+    EXPECT_TRUE(Plays("b.mp3"));
+    EXPECT_EQ(Caption(), "b.mp3");
+    // The keyboard's media key, in the window: the same as Next.
+    RunTool("xdotool", {"key", "--window", window, "XF86AudioNext"});
+    EXPECT_TRUE(Plays("c.mp3"));
+    EXPECT_TRUE(StreamProperties().contains("media.name = \"c.mp3\"")) << "the kept stream is renamed";
+    ASSERT_TRUE(Run("Previous"));
+    EXPECT_TRUE(Plays("b.mp3"));
+    ASSERT_TRUE(Run("Stop"));
+    EXPECT_TRUE(WaitFor([&] { return Status() == "Stopped"; }));
+    EXPECT_EQ(Metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
+              "/org/mpris/MediaPlayer2/TrackList/NoTrack");
+    const std::vector<int16_t> samples = recorder.Stop();
+
+    std::vector<double> order;
+    for (const HeardTone& tone : HeardTones(samples, {440, 660, 880}))
+        if (order.empty() || order.back() != tone.Frequency)
+            order.push_back(tone.Frequency);
+    EXPECT_EQ(order, (std::vector<double>{440, 660, 880, 660})) << Milliseconds(samples.size()) << " ms";
+    EXPECT_TRUE(WaitFor([&] { return listener.Statuses.size() >= 4; }));
+    EXPECT_EQ(listener.Statuses, (QStringList{"Playing", "Paused", "Playing", "Stopped"}));
+
+    ASSERT_TRUE(Call(Root, "Raise").type() == QDBusMessage::ReplyMessage);
+    EXPECT_FALSE(RunTool("xdotool", {"search", "--onlyvisible", "--pid", QString::number(player.processId())})
+                     .isEmpty());
+    ASSERT_TRUE(Call(Root, "Quit").type() == QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(player.waitForFinished(10000)) << "Quit ends the program";
+    EXPECT_EQ(player.exitCode(), 0);
+    EXPECT_EQ(tree.ReadFile("home/.config/Quelmo.ini"),
+              "[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=2\n");
+}
+
+} // namespace
+
+#include "MprisTest.moc"

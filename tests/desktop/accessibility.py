@@ -1,0 +1,123 @@
+#!/usr/bin/python3
+"""The built player's window as a screen reader meets it: the program runs under the tests' X server
+and session bus with its accessibility bridge on, and the test reads the accessibility tree (AT-SPI)
+that the desktop's accessibility bus carries: every control has its French name, and the label
+above the drive list is its label.
+
+Usage: accessibility.py PROGRAM. Exit 0 on success, 1 on failure, 77 when the test services are not
+running outside CI."""
+
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+# Role and name of every control, as the tree must show them.
+EXPECTED = {
+    ("combo box", "Lecteurs"),
+    ("list", "Dossiers"),
+    ("list", "Fichiers MP3"),
+    ("push button", "Lecture"),
+    ("push button", "Pause"),
+    ("push button", "Stop"),
+    ("push button", "Fermer"),
+    ("push button", "À propos"),
+    ("push button", "Réduire dans la zone de notification"),
+}
+
+
+def wait_for(condition, seconds):
+    """Calls condition until it gives something true or the time is up; returns its last answer."""
+    end = time.monotonic() + seconds
+    while True:
+        answer = condition()
+        if answer or time.monotonic() > end:
+            return answer
+        time.sleep(0.1)
+
+
+def application_of(pid):
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.get_process_id() == pid:
+            return app
+    return None
+
+
+def controls(node, depth=0):
+    """Every accessible under node, the lines of the lists left out (they are the files)."""
+    found = [node]
+    if node.getRoleName() in ("list", "combo box") or depth > 6:
+        return found
+    for child in node:
+        if child is not None:
+            found += controls(child, depth + 1)
+    return found
+
+
+def labels_for(node):
+    """The names of the accessibles that node is the label of."""
+    targets = []
+    for relation in node.getRelationSet():
+        if relation.getRelationType() == pyatspi.RELATION_LABEL_FOR:
+            targets += [relation.getTarget(i).name for i in range(relation.getNTargets())]
+    return targets
+
+
+def check(app):
+    failures = []
+    nodes = controls(app)
+    found = {(node.getRoleName(), node.name) for node in nodes}
+    for role, name in sorted(EXPECTED - found):
+        failures.append(f"no {role} named {name!r}")
+    for node in nodes:
+        state = node.getState()
+        # A control that the user can reach: shown and focusable.
+        reachable = state.contains(pyatspi.STATE_SHOWING) and state.contains(pyatspi.STATE_FOCUSABLE)
+        if reachable and not node.name:
+            failures.append(f"a {node.getRoleName()} without a name")
+    labelled = [target for node in nodes if node.getRoleName() == "label" for target in labels_for(node)]
+    if labelled != ["Lecteurs"]:
+        failures.append(f"the labels label {labelled}, not the drive list alone")
+    return failures
+
+
+def main(program):
+    if not os.environ.get("DISPLAY") or not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
+        if os.environ.get("CI") == "true":
+            print("no X server or session bus: scripts/test-services start must run first")
+            return 1
+        print('needs eval "$(scripts/test-services start)"')
+        return 77
+    with tempfile.TemporaryDirectory() as tree:
+        for folder in ("home/.config", "etc", "Music/Album"):
+            os.makedirs(os.path.join(tree, folder))
+        for name in ("a.mp3", "b.mp3"):
+            open(os.path.join(tree, "Music/Album", name), "w").close()
+        with open(os.path.join(tree, "home/.config/Quelmo.ini"), "w") as ini:
+            ini.write("[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=2\n")
+        env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                   QUELMO_AUDIO_OUTPUT="null", QUELMO_DRIVES="c=" + tree,
+                   XDG_CONFIG_HOME=os.path.join(tree, "home/.config"), XDG_CONFIG_DIRS=os.path.join(tree, "etc"))
+        player = subprocess.Popen([program], env=env)
+        try:
+            app = wait_for(lambda: application_of(player.pid), 20)
+            if app is None:
+                print("the player does not appear on the accessibility bus")
+                return 1
+            # The window's controls are in the tree once it has been shown.
+            wait_for(lambda: not check(app), 10)
+            failures = check(app)
+        finally:
+            player.terminate()
+            player.wait(10)
+    for failure in failures:
+        print("FAIL:", failure)
+    print(f"{len(EXPECTED) - len([f for f in failures if f.startswith('no ')])} of {len(EXPECTED)} names found")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1]))
