@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class TDirectoryListBox;
@@ -81,8 +82,9 @@ protected:
 
 private:
     void ResetItemHeight();
-    // The lines of the matching entries, in the order found, and whether the busy cursor is due.
-    std::vector<ListLine> FindLines() const;
+    // The lines of the matching entries, in the order found; `entryRead` is told of every
+    // directory entry read.
+    std::vector<ListLine> FindLines(const std::function<void()>& entryRead) const;
     // The same directory text under the volume's case rule.
     bool SameText(const std::string& a, const std::string& b) const;
 

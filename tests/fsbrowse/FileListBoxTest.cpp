@@ -281,14 +281,36 @@ TEST_F(FileListBoxTest, PathDeeperThanTheSystemLimit)
     EXPECT_EQ(list.Directory(), "c:\\");
 }
 
-TEST_F(FileListBoxTest, TheBusyCursorIsGoneAfterALongListing)
+// The busy cursor comes on once more than 100 entries have been read, matching or not, and goes
+// once the lines are shown, before OnChange runs, also when that handler fails.
+TEST_F(FileListBoxTest, BusyCursorDuringALongListing)
 {
-    tree.MakeDir("Long");
-    for (int i = 0; i < 300; ++i)
-        tree.WriteFile("Long/" + std::to_string(1000 + i) + ".mp3");
-    list.ApplyPath("C:\\Long");
-    EXPECT_EQ(list.Count(), 300);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    const struct
+    {
+        int Entries;
+        bool Busy;
+    } rows[] = {{100, false}, {101, true}};
+    for (const auto& row : rows) {
+        const std::string dir = "Long" + std::to_string(row.Entries);
+        for (int i = 0; i < row.Entries; ++i)
+            tree.WriteFile(dir + "/" + std::to_string(1000 + i) + (i == 0 ? ".mp3" : ".ogg"));
+        TFileListBox fresh;
+        fresh.SetMask("*.mp3");
+        fresh.CreateWindow();
+        bool busyWhenShown = false;
+        bool busyInHandler = true;
+        QObject::connect(fresh.model(), &QAbstractItemModel::modelAboutToBeReset,
+                         [&] { busyWhenShown = QGuiApplication::overrideCursor() != nullptr; });
+        QObject::connect(&fresh, &TFileListBox::OnChange, [&] {
+            busyInHandler = QGuiApplication::overrideCursor() != nullptr;
+            throw EInOutError(5);
+        });
+        EXPECT_EQ(InOutErrorOf([&] { fresh.ApplyPath("C:\\" + dir); }), 5);
+        EXPECT_EQ(fresh.Count(), 1);
+        EXPECT_EQ(busyWhenShown, row.Busy) << row.Entries;
+        EXPECT_FALSE(busyInHandler) << row.Entries;
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << row.Entries;
+    }
 }
 
 TEST_F(FileListBoxTest, LineHeight)
