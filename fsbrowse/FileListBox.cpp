@@ -143,16 +143,13 @@ void TFileListBox::ListFiles()
     {
         BusyCursor busy;
         std::vector<ListLine> lines = FindLines([&busy] { busy.EntryRead(); });
-        std::vector<std::string> keys(lines.size());
-        std::transform(lines.begin(), lines.end(), keys.begin(),
-                       [](const ListLine& line) { return SortKey(line.Text); });
-        std::vector<size_t> order(lines.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = i;
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+        std::vector<std::string_view> names;
+        names.reserve(lines.size());
+        for (const ListLine& line : lines)
+            names.push_back(line.Text);
         std::vector<ListLine> sorted;
         sorted.reserve(lines.size());
-        for (size_t i : order)
+        for (const size_t i : SortedOrder(names))
             sorted.push_back(std::move(lines[i]));
         SetLines(std::move(sorted));
     }

@@ -281,6 +281,20 @@ TEST_F(FileListBoxTest, PathDeeperThanTheSystemLimit)
     EXPECT_EQ(list.Directory(), "c:\\");
 }
 
+// A French user's files in the French order (the C locale collates as French): accents sort with
+// their letter, names that differ only in case both show in the order of their bytes, digits
+// compare as text, and a name that is not UTF-8 sorts by the text it shows.
+TEST_F(FileListBoxTest, FrenchOrder)
+{
+    LocaleScope locale(QLocale::c());
+    const Lines order = {"caf\xe9.mp3",      "Ete.mp3",      "ete.mp3",     "\xc3\x89t\xc3\xa9.mp3",
+                         "\xc3\xa9tude.mp3", "piste 10.mp3", "piste 9.mp3", "zz.mp3"};
+    for (auto name = order.rbegin(); name != order.rend(); ++name)
+        tree.WriteFile("Francais/" + *name);
+    list.ApplyPath("C:\\Francais");
+    EXPECT_EQ(LinesOf(list), order);
+}
+
 // The busy cursor comes on once more than 100 entries have been read, matching or not, and goes
 // once the lines are shown, before OnChange runs, also when that handler fails.
 TEST_F(FileListBoxTest, BusyCursorDuringALongListing)
