@@ -1,17 +1,21 @@
 #include "platform/Drives.h"
 
 #include "platform/DriveLetters.h"
+#include "platform/Module.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <pwd.h>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -249,6 +253,44 @@ std::vector<Volume> VolumesOf(const std::string& mountinfo, DriveInfo& root, con
     return volumes;
 }
 
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+        return home;
+    const passwd* entry = ::getpwuid(::getuid());
+    return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "";
+}
+
+std::string ProgramFolder()
+{
+    const std::string program = Module::ProgramPosixPath();
+    const auto slash = program.find_last_of('/');
+    return slash == std::string::npos ? std::string() : program.substr(0, std::max<size_t>(slash, 1));
+}
+
+// Why a table from QUELMO_DRIVES cannot stand in for the system's, or empty when it can. Without
+// a drive that holds the user's home and the program's folder, the settings file would be
+// written into whatever c: stands for and the help would not be found.
+std::string RefusalOf(const DriveTable& table)
+{
+    const DriveInfo* c = table.Find('c');
+    if (c != nullptr && c->Root == "/")
+        return {};
+    std::string hidden;
+    const std::pair<std::string, const char*> folders[] = {{HomeFolder(), "le dossier personnel"},
+                                                           {ProgramFolder(), "le dossier du programme"}};
+    for (const auto& [folder, words] : folders) {
+        if (folder.empty() || table.FindByPosix(folder) != nullptr)
+            continue;
+        hidden += std::string(hidden.empty() ? "" : " ni ") + words + " (" + folder + ")";
+    }
+    if (hidden.empty())
+        return {};
+    return "quelmo : table QUELMO_DRIVES refusée : c: n'y est pas « / » et aucun de ses "
+           "lecteurs ne contient " +
+           hidden + " ; ajoutez-en un, par exemple « y=/ ». La table normale des lecteurs est utilisée.\n";
+}
+
 std::string ReadWholeFile(const std::string& path)
 {
     std::ifstream in(path);
@@ -270,8 +312,13 @@ DriveTable::DriveTable(std::vector<DriveInfo> drives) : m_Drives(std::move(drive
 
 DriveTable DriveTable::FromSystem()
 {
-    if (const char* text = std::getenv("QUELMO_DRIVES"); text != nullptr && *text != 0)
-        return FromSpecification(text);
+    if (const char* text = std::getenv("QUELMO_DRIVES"); text != nullptr && *text != 0) {
+        DriveTable table = FromSpecification(text);
+        const std::string refusal = RefusalOf(table);
+        if (refusal.empty())
+            return table;
+        std::fputs(refusal.c_str(), stderr);
+    }
     return FromMountTable(ReadWholeFile("/proc/self/mountinfo"), DriveLetters::StorePath());
 }
 

@@ -3,9 +3,10 @@
 // texts use ("c:\home\ana\Musique"). By default c is "/" and every other real volume (fixed,
 // removable, network, CD-ROM, RAM disk) has a letter from d on that it keeps across runs
 // (DriveLetters.h); pseudo file systems and system tmpfs get none. Tests and the QUELMO_DRIVES
-// environment variable replace the table, so that "c:" can stand for a temporary folder. The
-// table is read on the UI thread; it is built once and changes only when a test or the program
-// replaces it.
+// environment variable replace the table, so that "c:" can stand for a temporary folder; a
+// replacement that would leave the user's home or the program's folder without a drive is
+// refused. The table is read on the UI thread; it is built once and changes only when a test or
+// the program replaces it.
 
 #include <optional>
 #include <string>
@@ -43,7 +44,9 @@ public:
 
     // The table built from /proc/self/mountinfo with the user's kept letters (saved again when
     // they changed), or from QUELMO_DRIVES when that is set
-    // ("c=/;d=/media/usb:removable;z=/mnt/share:remote:\\srv\share").
+    // ("c=/;d=/media/usb:removable;z=/mnt/share:remote:\\srv\share"). A QUELMO_DRIVES table
+    // whose c is not "/" and that leaves the user's home or the program's folder without a drive
+    // is refused, with a message on standard error.
     static DriveTable FromSystem();
     // The table of a mount table in /proc/self/mountinfo form: c is "/", each other volume has
     // the letter kept for it in `lettersFile`, where new volumes get theirs. `byUuidFolder` holds

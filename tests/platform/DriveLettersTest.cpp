@@ -1,12 +1,13 @@
 // Drive letters that stay put: the table built from recorded mount tables over several runs, with
 // real folders as mount points and udev-style UUID links; the letters running out; a damaged or
-// foreign assignments file.
+// foreign assignments file; and a QUELMO_DRIVES table that would hide the user's home.
 
 #include "platform/DriveLetters.h"
 
 #include "TestSupport.h"
 #include "platform/Drives.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -161,6 +162,38 @@ TEST(DriveLettersTest, DamagedOrForeignFileIsRebuilt)
     EXPECT_EQ(system.Letters(system.Run({{"sdc1", "mnt/data", "ext4"}})),
               (std::map<char, std::string>{{'d', "mnt/data"}}))
         << "a file that cannot be replaced costs only the memory of the letters";
+}
+
+// A replacement table that leaves the user's home or the program's folder without a drive would
+// put the settings file into the music folder; it is refused and the system's table used.
+TEST(DriveTableTest, QuelmoDrivesThatHidesHomeOrProgramIsRefused)
+{
+    TempTree tree;
+    const struct
+    {
+        std::string Drives;
+        bool Refused;
+        std::string CRoot;
+    } rows[] = {
+        {"c=" + tree.Path(), true, "/"},
+        {"nothing that parses", true, "/"},
+        {"c=" + tree.Path() + ";y=/", false, tree.Path()},
+        {"c=/;d=" + tree.Path() + ":removable", false, "/"},
+    };
+    for (const auto& row : rows) {
+        ::setenv("QUELMO_DRIVES", row.Drives.c_str(), 1);
+        testing::internal::CaptureStderr();
+        const DriveTable table = DriveTable::FromSystem();
+        const std::string message = testing::internal::GetCapturedStderr();
+        ::unsetenv("QUELMO_DRIVES");
+        ASSERT_NE(table.Find('c'), nullptr) << row.Drives;
+        EXPECT_EQ(table.Find('c')->Root, row.CRoot) << row.Drives;
+        EXPECT_EQ(message.find("QUELMO_DRIVES refusée") != std::string::npos, row.Refused) << message;
+        if (row.Refused)
+            EXPECT_NE(message.find("le dossier personnel ("), std::string::npos) << message;
+        else
+            EXPECT_EQ(table.Drives().size(), 2u) << row.Drives;
+    }
 }
 
 } // namespace
