@@ -10,7 +10,6 @@
 
 #include <QPainter>
 #include <algorithm>
-#include <numeric>
 
 using namespace FileCtrl;
 
@@ -105,17 +104,13 @@ void TDirectoryListBox::BuildLines()
     const int selected = AddPathLines(lines);
     std::vector<std::string> names;
     ReadDirectoryNames(m_Directory, names);
-    std::vector<std::string> keys(names.size());
-    std::transform(names.begin(), names.end(), keys.begin(),
-                   [](const std::string& name) { return SortKey(name); });
-    std::vector<size_t> order(names.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
-    for (size_t k = 0; k < order.size(); ++k) {
-        const size_t i = order[k];
+    const std::vector<size_t> order = SortedOrder(std::vector<std::string_view>(names.begin(), names.end()));
+    const size_t firstName = lines.size();
+    for (const size_t i : order) {
         // A case-blind volume cannot hold two names that differ only in case; on a case-sensitive
-        // one both are real directories and both are listed.
-        if (k > 0 && keys[order[k - 1]] == keys[i] && (!m_CaseSensitive || names[order[k - 1]] == names[i]))
+        // one both are real directories and both are listed, in the order of their bytes.
+        if (!m_CaseSensitive && lines.size() > firstName &&
+            LowerText(lines.back().Text) == LowerText(names[i]))
             continue;
         lines.push_back({std::move(names[i]), GlyphClosed});
     }

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
+#include <QCollator>
 #include <QFontMetrics>
 #include <QImage>
 #include <algorithm>
@@ -40,6 +41,21 @@ std::string MapCase(const std::string& text, AsciiMap ascii, WideMap wide)
         return out;
     }
     return wide(QString::fromUtf8(text.data(), qsizetype(text.size()))).toStdString();
+}
+
+// The collator of the lists. The C and POSIX locales collate by code point, which puts every
+// accented name after "z"; a French user's folders then read wrongly, so those locales get the
+// French collation instead. Secondary strength: "é" sorts with "e", after it when all else ties.
+QCollator ListCollator()
+{
+    QLocale locale = QLocale().collation();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::French, QLocale::France);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(false);
+    collator.setIgnorePunctuation(false);
+    return collator;
 }
 
 // What follows the last "\" or ":" of a text.
@@ -175,39 +191,21 @@ std::string UpperText(const std::string& text)
         [](const QString& s) { return s.toUpper(); });
 }
 
-std::string SortKey(const std::string& text)
+std::vector<size_t> SortedOrder(const std::vector<std::string_view>& names)
 {
-    if (IsAscii(text) || !IsUtf8(text))
-        return LowerText(text);
-    return QString::fromUtf8(text.data(), qsizetype(text.size())).toCaseFolded().toStdString();
-}
-
-int CompareText(const std::string& a, const std::string& b)
-{
-    return SortKey(a).compare(SortKey(b));
-}
-
-std::vector<int> InsertionPositions(const std::vector<std::string>& keys)
-{
-    const size_t n = keys.size();
-    std::vector<size_t> order(n);
+    const QCollator collator = ListCollator();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(names.size());
+    for (const std::string_view name : names)
+        keys.push_back(collator.sortKey(QString::fromUtf8(name.data(), qsizetype(name.size()))));
+    std::vector<size_t> order(names.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) { return keys[x] < keys[y]; });
-    std::vector<size_t> rank(n);
-    for (size_t r = 0; r < n; ++r)
-        rank[order[r]] = r;
-    // A Fenwick tree over the final ranks counts the earlier insertions that sort before each one.
-    std::vector<int> tree(n + 1, 0);
-    std::vector<int> positions(n);
-    for (size_t j = 0; j < n; ++j) {
-        int before = 0;
-        for (size_t i = rank[j]; i > 0; i -= i & (~i + 1))
-            before += tree[i];
-        positions[j] = before;
-        for (size_t i = rank[j] + 1; i <= n; i += i & (~i + 1))
-            ++tree[i];
-    }
-    return positions;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (const int byKey = keys[a].compare(keys[b]); byKey != 0)
+            return byKey < 0;
+        return names[a] < names[b];
+    });
+    return order;
 }
 
 QString DisplayText(const std::string& text)

@@ -2,13 +2,14 @@
 // Basic idea: the path helpers that the drive, directory and file lists share (unit FileCtrl):
 // splitting and joining path texts, the drive part, the directory test, and the I/O error rule
 // (every failure to make a directory current raises EInOutError with the platform's code). Also
-// the pieces of the lists' look that all three share: case-blind ordering of names, the locale's
+// the pieces of the lists' look that all three share: the order of names, the locale's
 // case mapping, glyph loading with a transparent colour, and the font's line height. UI thread
 // only, like the emulated current directory these helpers read and change.
 
 #include <QFont>
 #include <QPixmap>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace FileCtrl {
@@ -40,15 +41,13 @@ SplitResult SplitPath(const std::string& text);
 // The locale's case mapping of a byte text (UTF-8 where valid, ASCII rules elsewhere).
 std::string LowerText(const std::string& text);
 std::string UpperText(const std::string& text);
-// Case-blind comparison of names, negative, 0 or positive. Two names that differ only in case
-// compare equal.
-int CompareText(const std::string& a, const std::string& b);
-// The key CompareText orders by: comparing two keys byte for byte gives CompareText's order.
-std::string SortKey(const std::string& text);
-
-// For names inserted one after another into a list kept sorted by key (a name goes after the
-// names with an equal key), the position each insertion lands at. O(n log n).
-std::vector<int> InsertionPositions(const std::vector<std::string>& keys);
+// The order in which the lists show names: the user locale's collation (a fixed French one when
+// the locale is C or POSIX), letter case ignored, accents a secondary difference, digits compared
+// as text. Names that collate equal (they differ only in case, or show the same text) follow in
+// the order of their bytes, so the order is total and the same at every run. A name that is not
+// UTF-8 collates by the text it shows. Each name's key is computed once, so a listing costs one
+// key per name and n log n comparisons of keys. Returns the indices of `names` in that order.
+std::vector<size_t> SortedOrder(const std::vector<std::string_view>& names);
 
 // The text a byte name shows: UTF-8 where valid, replacement characters elsewhere. The signs that
 // carry a "\" or ":" of a name stay as they are, so that such a name never reads as two.

@@ -51,23 +51,30 @@ std::vector<std::string> SplitMask(const std::string& mask)
     }
 }
 
-// Shows the busy cursor from the first time it is needed until the listing ends, failed or not.
+// The busy cursor of a listing: on once more than Threshold entries have been read (a long folder
+// or a slow share), off again when the scope ends, whether the lines were shown or the listing
+// failed.
 class BusyCursor
 {
 public:
-    void Show()
+    static constexpr int Threshold = 100;
+
+    void EntryRead()
     {
-        if (!m_Shown && qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        if (++m_Read != Threshold + 1 ||
+            qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+            return;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         m_Shown = true;
     }
     ~BusyCursor()
     {
-        if (m_Shown && qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+        if (m_Shown)
             QGuiApplication::restoreOverrideCursor();
     }
 
 private:
+    int m_Read = 0;
     bool m_Shown = false;
 };
 
@@ -106,14 +113,15 @@ void TFileListBox::CreateWnd()
     ListFiles();
 }
 
-std::vector<ListLine> TFileListBox::FindLines() const
+std::vector<ListLine> TFileListBox::FindLines(const std::function<void()>& entryRead) const
 {
     const uint32_t include = AttributesOf(m_FileType);
     std::vector<ListLine> lines;
     std::vector<FileSystem::FoundEntry> found;
     for (const std::string& pattern : SplitMask(m_Mask)) {
-        if (pattern.empty() || FileSystem::FindFiles(m_Directory, pattern, include, found) != 0)
-            continue; // an empty pattern matches nothing; an unreadable directory lists nothing
+        // An empty pattern matches nothing; an unreadable directory lists nothing.
+        if (pattern.empty() || FileSystem::FindFiles(m_Directory, pattern, include, found, entryRead) != 0)
+            continue;
         for (const auto& entry : found) {
             if ((m_FileType & ftNormal) == 0 && (entry.Attributes & include) == 0)
                 continue;
@@ -132,25 +140,19 @@ void TFileListBox::ListFiles()
     if (!WindowExists())
         return;
     MakeCurrent(m_Directory);
-    BusyCursor busy;
-    std::vector<ListLine> lines = FindLines();
-    // The lines go into a list kept sorted; the busy cursor shows once an insertion lands at
-    // position 100. The positions are worked out in one pass, and the lines sorted once.
-    std::vector<std::string> keys(lines.size());
-    std::transform(lines.begin(), lines.end(), keys.begin(),
-                   [](const ListLine& line) { return SortKey(line.Text); });
-    const std::vector<int> positions = InsertionPositions(keys);
-    if (std::find(positions.begin(), positions.end(), 100) != positions.end())
-        busy.Show();
-    std::vector<size_t> order(lines.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
-    std::vector<ListLine> sorted;
-    sorted.reserve(lines.size());
-    for (size_t i : order)
-        sorted.push_back(std::move(lines[i]));
-    SetLines(std::move(sorted));
+    {
+        BusyCursor busy;
+        std::vector<ListLine> lines = FindLines([&busy] { busy.EntryRead(); });
+        std::vector<std::string_view> names;
+        names.reserve(lines.size());
+        for (const ListLine& line : lines)
+            names.push_back(line.Text);
+        std::vector<ListLine> sorted;
+        sorted.reserve(lines.size());
+        for (const size_t i : SortedOrder(names))
+            sorted.push_back(std::move(lines[i]));
+        SetLines(std::move(sorted));
+    }
     NotifyChange();
 }
 

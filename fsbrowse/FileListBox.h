@@ -1,16 +1,17 @@
 #pragma once
 // Basic idea: the file list (unit FileCtrl): the names of one directory's files that match a set
-// of patterns ("*.mp3;*.MP3"), one per line, in case-blind alphabetical order, with one line
-// selectable. The main window points it at a directory by writing Directory (ApplyPath), reads its
-// lines and selected line to build the path to play, and handles OnClick. Listing happens once
-// the control's window exists; every failure to enter a directory raises EInOutError and leaves
-// the lines and Directory as they were. UI thread only.
+// of patterns ("*.mp3;*.MP3"), one per line, in the user's alphabetical order with case ignored,
+// with one line selectable. The main window points it at a directory by writing Directory
+// (ApplyPath), reads its lines and selected line to build the path to play, and handles OnClick.
+// Listing happens once the control's window exists; every failure to enter a directory raises
+// EInOutError and leaves the lines and Directory as they were. UI thread only.
 
 #include "fsbrowse/ListLines.h"
 
 #include <QPixmap>
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class TDirectoryListBox;
@@ -81,8 +82,9 @@ protected:
 
 private:
     void ResetItemHeight();
-    // The lines of the matching entries, in the order found, and whether the busy cursor is due.
-    std::vector<ListLine> FindLines() const;
+    // The lines of the matching entries, in the order found; `entryRead` is told of every
+    // directory entry read.
+    std::vector<ListLine> FindLines(const std::function<void()>& entryRead) const;
     // The same directory text under the volume's case rule.
     bool SameText(const std::string& a, const std::string& b) const;
 

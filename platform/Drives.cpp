@@ -1,13 +1,21 @@
 #include "platform/Drives.h"
 
+#include "platform/DriveLetters.h"
+#include "platform/Module.h"
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <pwd.h>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -122,6 +130,175 @@ bool IsDirectory(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::string RealPath(const std::string& path)
+{
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+    return resolved ? std::string(resolved.get()) : std::string();
+}
+
+// One line of the mount table. Mount point and source are unescaped; the escaped forms, which
+// hold no blanks, serve in the volume keys.
+struct MountLine
+{
+    std::string Root; // the part of the file system mounted, escaped ("/" for all of it)
+    std::string MountPoint;
+    std::string RawMountPoint;
+    std::string Type;
+    std::string Source;
+};
+
+std::optional<MountLine> ParseMountLine(const std::string& line)
+{
+    std::istringstream fields(line);
+    std::string id, parent, numbers, options, field;
+    MountLine mount;
+    fields >> id >> parent >> numbers >> mount.Root >> mount.RawMountPoint >> options;
+    while (fields >> field && field != "-") {
+    }
+    fields >> mount.Type >> mount.Source;
+    if (field != "-" || mount.RawMountPoint.empty() || mount.Type.empty())
+        return std::nullopt;
+    mount.MountPoint = Unescape(mount.RawMountPoint);
+    mount.Source = Unescape(mount.Source);
+    return mount;
+}
+
+// The file-system UUIDs of block devices, from the links that udev keeps (by-uuid/UUID ->
+// device), keyed by the device's real path. Read once per build, only when a device needs it.
+class UuidLinks
+{
+public:
+    explicit UuidLinks(std::string folder) : m_Folder(std::move(folder)) {}
+
+    std::string Of(const std::string& device)
+    {
+        if (device.empty() || device[0] != '/')
+            return {};
+        if (!m_Read)
+            Read();
+        const auto found = m_ByDevice.find(RealPath(device));
+        return found == m_ByDevice.end() ? std::string() : found->second;
+    }
+
+private:
+    void Read()
+    {
+        m_Read = true;
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(m_Folder.c_str()), &::closedir);
+        if (!dir)
+            return;
+        while (const dirent* entry = ::readdir(dir.get())) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == "..")
+                continue;
+            if (const std::string device = RealPath(m_Folder + "/" + name); !device.empty())
+                m_ByDevice.emplace(device, name);
+        }
+    }
+
+    std::string m_Folder;
+    bool m_Read = false;
+    std::map<std::string, std::string> m_ByDevice;
+};
+
+// A volume's name in the letter assignments: its file-system UUID (with the part of the file
+// system mounted, when that is not all of it), else its mount point.
+std::string VolumeKey(const MountLine& mount, UuidLinks& uuids)
+{
+    if (const std::string uuid = uuids.Of(mount.Source); !uuid.empty())
+        return "uuid:" + uuid + (mount.Root == "/" ? "" : mount.Root);
+    return "mount:" + mount.RawMountPoint;
+}
+
+struct Volume
+{
+    MountLine Mount;
+    DriveKind Kind;
+    std::string Key;
+};
+
+// The volumes of a mount table that may get a letter, in the order of their mount points, one
+// per key (a volume mounted twice counts at its first mount point only). The root's line gives
+// `root` its device and type, for its label and case rules.
+std::vector<Volume> VolumesOf(const std::string& mountinfo, DriveInfo& root, const std::string& byUuidFolder)
+{
+    std::map<std::string, Volume> byMountPoint;
+    std::istringstream lines(mountinfo);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::optional<MountLine> mount = ParseMountLine(line);
+        if (!mount)
+            continue;
+        if (mount->MountPoint == "/") {
+            root.Device = mount->Source;
+            root.FsType = mount->Type;
+            continue;
+        }
+        const DriveKind kind = KindOf(mount->Type, mount->Source, mount->MountPoint);
+        if (kind == DriveKind::Unknown || !IsDirectory(mount->MountPoint)) {
+            byMountPoint.erase(mount->MountPoint); // an over-mount hides what was below
+            continue;
+        }
+        const std::string mountPoint = mount->MountPoint;
+        byMountPoint.insert_or_assign(mountPoint, Volume{std::move(*mount), kind, ""});
+    }
+    UuidLinks uuids(byUuidFolder);
+    std::vector<Volume> volumes;
+    for (auto& [mountPoint, volume] : byMountPoint) {
+        volume.Key = VolumeKey(volume.Mount, uuids);
+        if (std::none_of(volumes.begin(), volumes.end(),
+                         [&](const Volume& other) { return other.Key == volume.Key; }))
+            volumes.push_back(std::move(volume));
+    }
+    return volumes;
+}
+
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+        return home;
+    const passwd* entry = ::getpwuid(::getuid());
+    return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "";
+}
+
+std::string ProgramFolder()
+{
+    const std::string program = Module::ProgramPosixPath();
+    const auto slash = program.find_last_of('/');
+    return slash == std::string::npos ? std::string() : program.substr(0, std::max<size_t>(slash, 1));
+}
+
+// Why a table from QUELMO_DRIVES cannot stand in for the system's, or empty when it can. Without
+// a drive that holds the user's home and the program's folder, the settings file would be
+// written into whatever c: stands for and the help would not be found.
+std::string RefusalOf(const DriveTable& table)
+{
+    const DriveInfo* c = table.Find('c');
+    if (c != nullptr && c->Root == "/")
+        return {};
+    std::string hidden;
+    const std::pair<std::string, const char*> folders[] = {{HomeFolder(), "le dossier personnel"},
+                                                           {ProgramFolder(), "le dossier du programme"}};
+    for (const auto& [folder, words] : folders) {
+        if (folder.empty() || table.FindByPosix(folder) != nullptr)
+            continue;
+        hidden += std::string(hidden.empty() ? "" : " ni ") + words + " (" + folder + ")";
+    }
+    if (hidden.empty())
+        return {};
+    return "quelmo : table QUELMO_DRIVES refusée : c: n'y est pas « / » et aucun de ses "
+           "lecteurs ne contient " +
+           hidden + " ; ajoutez-en un, par exemple « y=/ ». La table normale des lecteurs est utilisée.\n";
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 std::mutex g_CurrentMutex;
 std::optional<DriveTable> g_Current;
 
@@ -135,54 +312,39 @@ DriveTable::DriveTable(std::vector<DriveInfo> drives) : m_Drives(std::move(drive
 
 DriveTable DriveTable::FromSystem()
 {
-    if (const char* table = std::getenv("QUELMO_DRIVES"); table != nullptr && *table != 0)
-        return FromSpecification(table);
-
-    std::map<std::string, DriveInfo> byMountPoint;
-    DriveInfo rootDrive;
-    rootDrive.Letter = 'c';
-    rootDrive.Root = "/";
-    rootDrive.Kind = DriveKind::Fixed;
-    std::ifstream in("/proc/self/mountinfo");
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string id, parent, numbers, root, mountPoint, options, field;
-        fields >> id >> parent >> numbers >> root >> mountPoint >> options;
-        while (fields >> field && field != "-") {
-        }
-        std::string type, source;
-        fields >> type >> source;
-        mountPoint = Unescape(mountPoint);
-        if (mountPoint == "/") {
-            // The root is always drive c; its device and type give its label and case rules.
-            rootDrive.Device = Unescape(source);
-            rootDrive.FsType = type;
-            continue;
-        }
-        const DriveKind kind = KindOf(type, Unescape(source), mountPoint);
-        if (kind == DriveKind::Unknown || !IsDirectory(mountPoint)) {
-            byMountPoint.erase(mountPoint); // an over-mount hides what was below
-            continue;
-        }
-        DriveInfo info;
-        info.Root = mountPoint;
-        info.Kind = kind;
-        info.Device = Unescape(source);
-        info.FsType = type;
-        if (kind == DriveKind::Remote)
-            info.RemoteName = RemoteNameOf(info.Device);
-        byMountPoint[mountPoint] = info;
+    if (const char* text = std::getenv("QUELMO_DRIVES"); text != nullptr && *text != 0) {
+        DriveTable table = FromSpecification(text);
+        const std::string refusal = RefusalOf(table);
+        if (refusal.empty())
+            return table;
+        std::fputs(refusal.c_str(), stderr);
     }
+    return FromMountTable(ReadWholeFile("/proc/self/mountinfo"), DriveLetters::StorePath());
+}
 
-    std::vector<DriveInfo> drives;
-    drives.push_back(rootDrive);
-    char next = 'd';
-    for (auto& [mountPoint, info] : byMountPoint) { // std::map: in the order of the mount points
-        if (next > 'z')
-            break;
-        info.Letter = next++;
-        drives.push_back(info);
+DriveTable DriveTable::FromMountTable(const std::string& mountinfo, const std::string& lettersFile,
+                                      const std::string& byUuidFolder)
+{
+    DriveInfo rootDrive{'c', "/", DriveKind::Fixed, "", "", "", "", false};
+    const std::vector<Volume> volumes = VolumesOf(mountinfo, rootDrive, byUuidFolder);
+    std::vector<std::string> keys;
+    for (const Volume& volume : volumes)
+        keys.push_back(volume.Key);
+    DriveLetters letters = DriveLetters::Load(lettersFile);
+    const std::vector<char> assigned = letters.Assign(keys);
+    if (letters.Changed())
+        letters.Save(lettersFile); // a folder that cannot be written only costs the letters' memory
+
+    std::vector<DriveInfo> drives{rootDrive};
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        if (assigned[i] == 0)
+            continue;
+        const MountLine& mount = volumes[i].Mount;
+        DriveInfo info{assigned[i], mount.MountPoint, volumes[i].Kind, mount.Source, mount.Type, "", "",
+                       false};
+        if (info.Kind == DriveKind::Remote)
+            info.RemoteName = RemoteNameOf(info.Device);
+        drives.push_back(std::move(info));
     }
     return DriveTable(std::move(drives));
 }

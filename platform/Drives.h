@@ -1,10 +1,12 @@
 #pragma once
 // Basic idea: the drive table gives Linux mount points the drive letters that the program's path
 // texts use ("c:\home\ana\Musique"). By default c is "/" and every other real volume (fixed,
-// removable, network, CD-ROM, RAM disk) gets a letter from d on, in the order of its mount point;
-// pseudo file systems and system tmpfs get none. Tests and the QUELMO_DRIVES environment variable
-// replace the table, so that "c:" can stand for a temporary folder. The table is read on the UI
-// thread; it is built once and changes only when a test or the program replaces it.
+// removable, network, CD-ROM, RAM disk) has a letter from d on that it keeps across runs
+// (DriveLetters.h); pseudo file systems and system tmpfs get none. Tests and the QUELMO_DRIVES
+// environment variable replace the table, so that "c:" can stand for a temporary folder; a
+// replacement that would leave the user's home or the program's folder without a drive is
+// refused. The table is read on the UI thread; it is built once and changes only when a test or
+// the program replaces it.
 
 #include <optional>
 #include <string>
@@ -40,9 +42,17 @@ public:
     DriveTable() = default;
     explicit DriveTable(std::vector<DriveInfo> drives);
 
-    // The table built from /proc/self/mountinfo, or from QUELMO_DRIVES when that is set
-    // ("c=/srv/music;d=/media/usb:removable;z=/mnt/share:remote:\\srv\share").
+    // The table built from /proc/self/mountinfo with the user's kept letters (saved again when
+    // they changed), or from QUELMO_DRIVES when that is set
+    // ("c=/;d=/media/usb:removable;z=/mnt/share:remote:\\srv\share"). A QUELMO_DRIVES table
+    // whose c is not "/" and that leaves the user's home or the program's folder without a drive
+    // is refused, with a message on standard error.
     static DriveTable FromSystem();
+    // The table of a mount table in /proc/self/mountinfo form: c is "/", each other volume has
+    // the letter kept for it in `lettersFile`, where new volumes get theirs. `byUuidFolder` holds
+    // udev's links from file-system UUIDs to devices.
+    static DriveTable FromMountTable(const std::string& mountinfo, const std::string& lettersFile,
+                                     const std::string& byUuidFolder = "/dev/disk/by-uuid");
     // Parses the QUELMO_DRIVES form; entries that do not parse are skipped.
     static DriveTable FromSpecification(const std::string& text);
 

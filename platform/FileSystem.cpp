@@ -117,7 +117,7 @@ bool MatchesPattern(const std::string& name, const std::string& pattern)
 }
 
 int FindFiles(const std::string& directory, const std::string& pattern, uint32_t include,
-              std::vector<FoundEntry>& found)
+              std::vector<FoundEntry>& found, const std::function<void()>& entryRead)
 {
     found.clear();
     std::string posix;
@@ -137,6 +137,8 @@ int FindFiles(const std::string& directory, const std::string& pattern, uint32_t
         const std::string posixName = entry->d_name;
         if (posixName == "." || posixName == "..")
             continue;
+        if (entryRead)
+            entryRead();
         const std::string name = Paths::NameFromPosix(posixName);
         if (!MatchesPattern(name, pattern))
             continue;

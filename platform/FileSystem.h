@@ -5,6 +5,7 @@
 // may not write the file; never system. Each failure sets the Windows last error (WinError.h).
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,9 +41,10 @@ struct FoundEntry
 // Every entry of a directory whose name matches the pattern, in the order the system returns
 // them. Entries that are hidden, system or directories are skipped unless that attribute is in
 // `include`; "." and ".." are never returned. Returns 0 or the Windows error code of a directory
-// that cannot be read (then `found` is left empty).
+// that cannot be read (then `found` is left empty). `entryRead`, when given, is called for every
+// entry read from the directory, matching or not, so that a caller can tell a long search.
 int FindFiles(const std::string& directory, const std::string& pattern, uint32_t include,
-              std::vector<FoundEntry>& found);
+              std::vector<FoundEntry>& found, const std::function<void()>& entryRead = {});
 
 // Creates one directory level. Returns 0 or the Windows error code.
 int CreateDirectory(const std::string& path);

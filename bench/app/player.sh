@@ -20,7 +20,8 @@ player_start() {
     mkdir -p "$player_tree/Music/Album" "$player_tree/home" "$player_tree/etc"
     cp "$@" "$player_tree/Music/Album/"
     printf '[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=-1\n' >"$player_tree/home/Quelmo.ini"
-    QT_QPA_PLATFORM=xcb QUELMO_DRIVES="c=$player_tree" XDG_CONFIG_HOME="$player_tree/home" \
+    # c: is the tree; y: holds the rest of the system (the home and the program's folder).
+    QT_QPA_PLATFORM=xcb QUELMO_DRIVES="c=$player_tree;y=/" XDG_CONFIG_HOME="$player_tree/home" \
         XDG_CONFIG_DIRS="$player_tree/etc" build/default/app/quelmo >/dev/null 2>&1 &
     player_pid=$!
     player_pids+=("$player_pid")

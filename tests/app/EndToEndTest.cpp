@@ -47,7 +47,8 @@ protected:
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("QUELMO_DRIVES", QString::fromStdString("c=" + tree.Path()));
+        // c: is the tree; y: holds the rest of the system, the user's home and the program's folder.
+        env.insert("QUELMO_DRIVES", QString::fromStdString("c=" + tree.Path() + ";y=/"));
         env.insert("XDG_CONFIG_HOME", QString::fromStdString(tree / "home/.config"));
         env.insert("XDG_CONFIG_DIRS", QString::fromStdString(tree / "etc"));
         env.remove("QUELMO_AUDIO_OUTPUT"); // the default order: the user's sound server

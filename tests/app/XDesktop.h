@@ -207,7 +207,8 @@ protected:
         env.insert("XDG_CONFIG_HOME", QString::fromStdString(tree / "home/.config"));
         tree.MakeDir("etc");
         env.insert("XDG_CONFIG_DIRS", QString::fromStdString(tree / "etc"));
-        env.insert("QUELMO_DRIVES", QString::fromStdString("c=" + tree.Path()));
+        // c: is the tree; y: holds the rest of the system, the user's home and the program's folder.
+        env.insert("QUELMO_DRIVES", QString::fromStdString("c=" + tree.Path() + ";y=/"));
         env.insert("QUELMO_AUDIO_OUTPUT", "null");
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedChannels);

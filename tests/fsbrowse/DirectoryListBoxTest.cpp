@@ -146,6 +146,28 @@ TEST_F(DirectoryListBoxTest, CaseRulesOfTheVolume)
     EXPECT_EQ(old.FileCompareText("C:\\MUSIC", "c:\\music"), 0);
 }
 
+// A French user's folders in the French order (the C locale collates as French): accents sort
+// with their letter, names that differ only in case both show in the order of their bytes, and a
+// name that is not UTF-8 sorts by the text it shows.
+TEST_F(DirectoryListBoxTest, FrenchOrder)
+{
+    LocaleScope locale(QLocale::c());
+    for (const char* name : {"zulu",
+                             "\xc3\x89"
+                             "coles",
+                             "\xc3\xa9"
+                             "coles",
+                             "Ecoles", "abc\xe9"})
+        tree.MakeDir(std::string("c/Music/Album/cd2/") + name);
+    list.SetDirectory("c:\\Music\\Album\\cd2");
+    EXPECT_EQ(LinesOf(list), (Lines{"c:\\", "Music", "Album", "cd2", "abc\xe9", "Ecoles",
+                                    "\xc3\x89"
+                                    "coles",
+                                    "\xc3\xa9"
+                                    "coles",
+                                    "zulu"}));
+}
+
 TEST_F(DirectoryListBoxTest, UserActions)
 {
     list.resize(200, 300);

@@ -1,8 +1,9 @@
-// The shared path helpers: splitting, joining, the drive part, the case-blind order, the busy
-// cursor's insertion positions, and the volume queries under them.
+// The shared path helpers: splitting, joining, the drive part, the case mapping, the order of
+// names under different locales, and the volume queries under them.
 
 #include "fsbrowse/FileCtrl.h"
 
+#include "FsbrowseTestSupport.h"
 #include "TestSupport.h"
 #include "platform/CurrentDir.h"
 #include "platform/Exceptions.h"
@@ -89,45 +90,34 @@ TEST_F(FileCtrlTest, JoinPathAndDrivePart)
     EXPECT_FALSE(DirExists(""));
 }
 
-TEST_F(FileCtrlTest, OrderIsCaseBlindAndKeepsBytes)
+TEST_F(FileCtrlTest, CaseMappingKeepsBytesThatAreNotUtf8)
 {
-    std::vector<std::string> names = {"c.Mp3", "B.MP3", "a.mp3", "\xff\xfe.mp3", "\xc3\x89t\xc3\xa9.mp3",
-                                      "_x.mp3"};
-    std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return CompareText(a, b) < 0; });
-    EXPECT_EQ(names[0], "_x.mp3");
-    EXPECT_EQ(names[1], "a.mp3");
-    EXPECT_EQ(names[2], "B.MP3");
-    EXPECT_EQ(names[3], "c.Mp3");
-    EXPECT_EQ(CompareText("\xc3\x89T\xc3\x89", "\xc3\xa9t\xc3\xa9"), 0) << "accented capitals fold too";
     EXPECT_EQ(LowerText("AB\xff"), "ab\xff") << "bytes that are not UTF-8 stay as they are";
     EXPECT_EQ(UpperText("\xc3\xa9t\xc3\xa9"), "\xc3\x89T\xc3\x89");
     EXPECT_EQ(DisplayText("\xff.mp3"), QString::fromUtf8("\xef\xbf\xbd.mp3"));
 }
 
-TEST_F(FileCtrlTest, InsertionPositions)
+// The lists follow the user's locale; the C locale, which would put every accented name after
+// "z", collates as French. The widget tests check the rest of the order on real folders.
+TEST(NameOrderTest, FollowsTheLocaleWithFrenchInPlaceOfC)
 {
     struct Row
     {
-        std::vector<std::string> Keys;
-        std::vector<int> Positions;
+        QLocale Locale;
+        std::vector<std::string_view> Expected;
     } rows[] = {
-        {{"a", "b", "c"}, {0, 1, 2}},
-        {{"c", "b", "a"}, {0, 0, 0}},
-        {{"b", "a", "b", "a"}, {0, 0, 2, 1}},
-        {{}, {}},
+        {QLocale::c(), {"Arg", "\xc3\x84rlig", "zebra"}},
+        {QLocale(QLocale::French, QLocale::France), {"Arg", "\xc3\x84rlig", "zebra"}},
+        {QLocale(QLocale::Swedish, QLocale::Sweden), {"Arg", "zebra", "\xc3\x84rlig"}},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(InsertionPositions(row.Keys), row.Positions);
-
-    // The busy cursor's rule: ascending names reach position 100, descending ones never do.
-    std::vector<std::string> ascending;
-    for (int i = 0; i < 150; ++i)
-        ascending.push_back(std::to_string(1000 + i));
-    auto positions = InsertionPositions(ascending);
-    EXPECT_NE(std::find(positions.begin(), positions.end(), 100), positions.end());
-    std::reverse(ascending.begin(), ascending.end());
-    positions = InsertionPositions(ascending);
-    EXPECT_EQ(std::find(positions.begin(), positions.end(), 100), positions.end());
+    for (const auto& row : rows) {
+        LocaleScope locale(row.Locale);
+        std::vector<std::string_view> names(row.Expected.rbegin(), row.Expected.rend());
+        std::vector<std::string_view> sorted;
+        for (const size_t i : SortedOrder(names))
+            sorted.push_back(names[i]);
+        EXPECT_EQ(sorted, row.Expected) << row.Locale.name().toStdString();
+    }
 }
 
 TEST(VolumesTest, LabelFromUdevLinks)

@@ -281,14 +281,50 @@ TEST_F(FileListBoxTest, PathDeeperThanTheSystemLimit)
     EXPECT_EQ(list.Directory(), "c:\\");
 }
 
-TEST_F(FileListBoxTest, TheBusyCursorIsGoneAfterALongListing)
+// A French user's files in the French order (the C locale collates as French): accents sort with
+// their letter, names that differ only in case both show in the order of their bytes, digits
+// compare as text, and a name that is not UTF-8 sorts by the text it shows.
+TEST_F(FileListBoxTest, FrenchOrder)
 {
-    tree.MakeDir("Long");
-    for (int i = 0; i < 300; ++i)
-        tree.WriteFile("Long/" + std::to_string(1000 + i) + ".mp3");
-    list.ApplyPath("C:\\Long");
-    EXPECT_EQ(list.Count(), 300);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    LocaleScope locale(QLocale::c());
+    const Lines order = {"caf\xe9.mp3",      "Ete.mp3",      "ete.mp3",     "\xc3\x89t\xc3\xa9.mp3",
+                         "\xc3\xa9tude.mp3", "piste 10.mp3", "piste 9.mp3", "zz.mp3"};
+    for (auto name = order.rbegin(); name != order.rend(); ++name)
+        tree.WriteFile("Francais/" + *name);
+    list.ApplyPath("C:\\Francais");
+    EXPECT_EQ(LinesOf(list), order);
+}
+
+// The busy cursor comes on once more than 100 entries have been read, matching or not, and goes
+// once the lines are shown, before OnChange runs, also when that handler fails.
+TEST_F(FileListBoxTest, BusyCursorDuringALongListing)
+{
+    const struct
+    {
+        int Entries;
+        bool Busy;
+    } rows[] = {{100, false}, {101, true}};
+    for (const auto& row : rows) {
+        const std::string dir = "Long" + std::to_string(row.Entries);
+        for (int i = 0; i < row.Entries; ++i)
+            tree.WriteFile(dir + "/" + std::to_string(1000 + i) + (i == 0 ? ".mp3" : ".ogg"));
+        TFileListBox fresh;
+        fresh.SetMask("*.mp3");
+        fresh.CreateWindow();
+        bool busyWhenShown = false;
+        bool busyInHandler = true;
+        QObject::connect(fresh.model(), &QAbstractItemModel::modelAboutToBeReset,
+                         [&] { busyWhenShown = QGuiApplication::overrideCursor() != nullptr; });
+        QObject::connect(&fresh, &TFileListBox::OnChange, [&] {
+            busyInHandler = QGuiApplication::overrideCursor() != nullptr;
+            throw EInOutError(5);
+        });
+        EXPECT_EQ(InOutErrorOf([&] { fresh.ApplyPath("C:\\" + dir); }), 5);
+        EXPECT_EQ(fresh.Count(), 1);
+        EXPECT_EQ(busyWhenShown, row.Busy) << row.Entries;
+        EXPECT_FALSE(busyInHandler) << row.Entries;
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << row.Entries;
+    }
 }
 
 TEST_F(FileListBoxTest, LineHeight)

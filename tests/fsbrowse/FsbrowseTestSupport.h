@@ -1,11 +1,12 @@
 #pragma once
-// Helpers of the list tests: the lines of a list, the leftmost painted column of one line, and
-// the exception a call raises.
+// Helpers of the list tests: the lines of a list, the leftmost painted column of one line, the
+// exception a call raises, and a locale for the lists' order.
 
 #include "fsbrowse/ListLines.h"
 #include "platform/Exceptions.h"
 
 #include <QImage>
+#include <QLocale>
 #include <QPainter>
 #include <functional>
 #include <optional>
@@ -63,3 +64,13 @@ inline std::optional<int> InOutErrorOf(const std::function<void()>& call, std::s
     }
     return std::nullopt;
 }
+
+// Makes `locale` the user's locale for the lists' order; the system's comes back at the end.
+class LocaleScope
+{
+public:
+    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(QLocale::system()); }
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
+};

@@ -1,0 +1,62 @@
+#pragma once
+// Basic idea: the letters that mounted volumes keep from one run to the next, as a Windows volume
+// keeps its letter, so that a remembered "d:\Musique" names the same volume whatever was plugged
+// in since. The first time a volume is seen it takes the first free letter from d on (c is always
+// the root of the file system) and keeps it. The letter of an absent volume is not handed to
+// another while a letter is free; once d to z are all held, the letter of the absent volume seen
+// longest ago goes to the newcomer. Volumes are named by a key: their file-system UUID where they
+// have one, else their mount point. The drive table asks for the letters once per build, on the UI
+// thread; the assignments live in a small file of the program's own in the user's
+// application-data folder, replaced in one step (temporary file, then rename) and read
+// tolerantly: a file that is damaged or not ours is ignored and written anew, never an error.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class DriveLetters
+{
+public:
+    // The assignments of a file's text; a text that is not ours gives none. Lines that do not
+    // read are dropped, and the text is then due to be written anew.
+    static DriveLetters FromText(const std::string& text);
+    std::string ToText() const;
+
+    // The letters of the volumes present now, one per key, keys in the order of their mount
+    // points: known volumes keep theirs, new ones get one, 0 when every letter is held by a
+    // present volume. Remembers which volumes were present, so that the order in which absent
+    // volumes were last seen is known.
+    std::vector<char> Assign(const std::vector<std::string>& presentKeys);
+
+    // The assignments differ from the text they were read from and should be saved.
+    bool Changed() const { return m_Changed; }
+
+    // Reads a file; a missing, unreadable, oversized or foreign file gives no assignments.
+    static DriveLetters Load(const std::string& posixPath);
+    // Writes a temporary file beside the target and renames it over the target, so that a
+    // reader never sees half a file. Returns false when that failed (the letters still hold for
+    // this run).
+    bool Save(const std::string& posixPath) const;
+
+    // The user's file: "Quelmo-lecteurs.txt" in the per-user application-data folder.
+    static std::string StorePath();
+    // Tests: keep the letters in this file instead; an empty text brings back the user's file.
+    static void SetStorePath(const std::string& posixPath);
+
+private:
+    struct Entry
+    {
+        std::string Key;
+        char Letter = 0;
+        uint64_t LastSeen = 0; // the generation of the last save that found the volume present
+    };
+
+    Entry* Find(const std::string& key);
+    // The first letter from d on that no volume holds, else the letter of the absent volume seen
+    // longest ago (its entry is dropped), else 0.
+    char TakeLetter();
+
+    std::vector<Entry> m_Entries;
+    uint64_t m_Generation = 0;
+    bool m_Changed = false;
+};
