@@ -1,5 +1,7 @@
 #include "helpctrl/ChmReader.h"
 
+#include "helpctrl/SearchIndex.h"
+
 #include <cctype>
 #include <cerrno>
 #include <chm_lib.h>
@@ -7,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <libxml/parser.h>
 #include <memory>
 #include <poll.h>
 #include <sys/wait.h>
@@ -20,6 +23,8 @@ namespace {
 // Objects and files larger than these are taken for damage rather than read.
 constexpr uint64_t MaxObjectSize = 64u << 20;
 constexpr uint64_t MaxTotalSize = 256u << 20;
+// The search of the pages is no larger than their text, and the text no larger than the objects.
+constexpr uint64_t MaxStreamSize = 2 * MaxTotalSize + (1u << 20);
 // The stream ends with this in place of a path length.
 constexpr uint32_t EndMark = 0xFFFFFFFF;
 
@@ -43,7 +48,36 @@ struct ChildState
     int Fd;
     uint64_t Total = 0;
     bool Failed = false;
+    SearchIndex Search;
 };
+
+std::string LowerCase(std::string text)
+{
+    for (char& c : text)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Pages are what the search looks through: the file's HTML objects, not its own tables.
+bool IsPage(const std::string& path)
+{
+    const auto endsWith = [&path](const char* end) {
+        const size_t length = std::strlen(end);
+        return path.size() > length && path.compare(path.size() - length, length, end) == 0;
+    };
+    return path.size() > 1 && path[0] == '/' && path[1] != '#' && path[1] != '$' &&
+           (endsWith(".htm") || endsWith(".html"));
+}
+
+bool AddToSearch(ChildState& state, const std::string& path, const std::vector<unsigned char>& data)
+{
+    try {
+        state.Search.AddPage(path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+        return true;
+    } catch (...) { // out of memory: the file is given up rather than half searched
+        return false;
+    }
+}
 
 // The child's enumerator: one record per object, "path length, path, data length, data".
 int SendObject(chmFile* file, chmUnitInfo* unit, void* context)
@@ -58,6 +92,8 @@ int SendObject(chmFile* file, chmUnitInfo* unit, void* context)
     std::vector<unsigned char> data(size_t(unit->length));
     if (unit->length > 0 &&
         chm_retrieve_object(file, unit, data.data(), 0, LONGINT64(unit->length)) != LONGINT64(unit->length))
+        return state->Failed = true, CHM_ENUMERATOR_FAILURE;
+    if (const std::string path = LowerCase(unit->path); IsPage(path) && !AddToSearch(*state, path, data))
         return state->Failed = true, CHM_ENUMERATOR_FAILURE;
     const auto length32 = uint32_t(pathLength);
     const uint64_t dataLength = unit->length;
@@ -76,11 +112,17 @@ int SendObject(chmFile* file, chmUnitInfo* unit, void* context)
     chmFile* file = chm_open(posixPath.c_str());
     if (file == nullptr)
         ::_exit(1);
-    ChildState state{fd};
+    ChildState state{fd, 0, false, {}};
     const int what = CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_SPECIAL | CHM_ENUMERATE_FILES;
     const bool done = chm_enumerate(file, what, &SendObject, &state) != 0 && !state.Failed;
     chm_close(file);
-    ::_exit(done && WriteAll(fd, &EndMark, sizeof EndMark) ? 0 : 1);
+    if (!done || !WriteAll(fd, &EndMark, sizeof EndMark))
+        ::_exit(1);
+    const std::string search = state.Search.Encode();
+    const uint64_t searchLength = search.size();
+    ::_exit(WriteAll(fd, &searchLength, sizeof searchLength) && WriteAll(fd, search.data(), search.size())
+                ? 0
+                : 1);
 }
 
 // Everything the child writes until it closes the pipe; nullopt when the time is up first.
@@ -108,14 +150,14 @@ std::optional<std::string> ReadStream(int fd, int timeoutMs)
         if (got == 0)
             return stream;
         stream.append(buffer, size_t(got));
-        if (stream.size() > MaxTotalSize + (1u << 20))
+        if (stream.size() > MaxStreamSize)
             return std::nullopt;
     }
 }
 
-std::optional<Objects> Parse(const std::string& stream)
+std::optional<Contents> Parse(const std::string& stream)
 {
-    Objects objects;
+    Contents contents;
     size_t at = 0;
     const auto take = [&stream, &at](void* out, size_t length) {
         if (length > stream.size() - at)
@@ -129,23 +171,28 @@ std::optional<Objects> Parse(const std::string& stream)
         uint64_t dataLength = 0;
         if (!take(&pathLength, sizeof pathLength))
             return std::nullopt;
-        if (pathLength == EndMark)
-            return at == stream.size() ? std::optional<Objects>(std::move(objects)) : std::nullopt;
+        if (pathLength == EndMark) {
+            uint64_t searchLength = 0;
+            if (!take(&searchLength, sizeof searchLength) || searchLength != stream.size() - at)
+                return std::nullopt;
+            contents.Search = stream.substr(at);
+            return contents;
+        }
         std::string path(pathLength, '\0');
         if (!take(path.data(), pathLength) || !take(&dataLength, sizeof dataLength) ||
             dataLength > stream.size() - at)
             return std::nullopt;
-        for (char& c : path)
-            c = char(std::tolower(static_cast<unsigned char>(c)));
-        objects[path] = stream.substr(at, size_t(dataLength));
+        contents.Objects[LowerCase(path)] = stream.substr(at, size_t(dataLength));
         at += size_t(dataLength);
     }
 }
 
 } // namespace
 
-std::optional<Objects> ReadAll(const std::string& posixPath, int timeoutMs)
+std::optional<Contents> ReadAll(const std::string& posixPath, int timeoutMs)
 {
+    // libxml2 sets up its tables here, once, rather than in every child.
+    xmlInitParser();
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return std::nullopt;
