@@ -1,11 +1,11 @@
 #pragma once
-// Basic idea: the full-text search of one help file. The reading child process (ChmReader.h) adds
+// Basic idea: the full-text search of one help file. The reading program (ChmStream.h) adds
 // every page of the file as it reads it and sends the result along with the file's objects; the
 // window asks it for the topics that hold every word of a query. Words are compared folded
-// (TopicText.h), so case and accents do not matter, and a word finds its plural and its singular. A topic's
-// score is how often the query's words occur in it, words of its title counting more; the best come first.
-// Decoding checks every length and number it reads, so a damaged stream gives no search rather than a wrong
-// one. Plain C++.
+// (TopicText.h), so case and accents do not matter, and a word finds its plural and its
+// singular. A topic's score is how often the query's words occur in it, words of its title
+// counting more; the best come first. Decoding checks every length and number it reads, so a
+// damaged stream gives no search rather than a wrong one. Plain C++.
 
 #include <cstdint>
 #include <optional>
@@ -28,7 +28,7 @@ public:
         uint32_t Score = 0;
     };
 
-    // The child's side: a page's words, then the whole index as bytes.
+    // The reading program's side: a page's words, then the whole index as bytes.
     void AddPage(const std::string& objectPath, std::string_view html);
     std::string Encode() const;
 

@@ -4,10 +4,9 @@
 // holds the word "arborescence" and "sous-dossiers" the words "sous" and "dossiers". Words are
 // folded before they are compared: lower case, accents and ligatures taken off ("Réglages" and
 // "REGLAGES" both give "reglages", "cœur" gives "coeur"), for the Latin letters of French and its
-// neighbours; other scripts are kept as they are. The same folding serves the reading child
-// process, which builds the search from the pages, and the window, which folds what the user types
-// and finds the words to highlight, so both always agree. Plain C++ and libxml2 (no Qt), so the
-// child can run it; any thread.
+// neighbours; other scripts are kept as they are. The same folding serves the reading program,
+// which builds the search from the pages, and the window, which folds what the user types and
+// finds the words to highlight, so both always agree. Plain C++ and libxml2 (no Qt); any thread.
 
 #include <cstddef>
 #include <functional>
