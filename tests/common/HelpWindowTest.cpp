@@ -57,6 +57,44 @@ bool SameWord(const QString& word, const QString& wanted)
     return word == wanted || word == singular || word == singular + 's' || word == singular + 'x';
 }
 
+// The contents file's lines, each set in by two blanks per level, read straight from the help
+// project.
+QStringList ContentsFileLines()
+{
+    QStringList lines;
+    int depth = -1;
+    const QRegularExpression token(QStringLiteral("<(/?)UL>|<param name=\"Name\" value=\"([^\"]*)\">"));
+    for (auto it = token.globalMatch(ReadText(HelpSource + "/quelmo.hhc")); it.hasNext();) {
+        const auto match = it.next();
+        if (match.captured(2).isEmpty())
+            depth += match.captured(1).isEmpty() ? 1 : -1;
+        else
+            lines << QString(depth * 2, ' ') + match.captured(2);
+    }
+    return lines;
+}
+
+// The help project's pages that hold every word, read through Qt's own HTML reader; `all` gets
+// every page.
+QSet<QString> PagesHoldingAll(const QStringList& query, QSet<QString>& all)
+{
+    QSet<QString> holding;
+    for (const QString& name : QDir(HelpSource + "/pages").entryList({"*.htm"})) {
+        QTextDocument page;
+        page.setHtml(ReadText(HelpSource + "/pages/" + name));
+        const QStringList words =
+            FoldedWords(page.toPlainText() + " " + page.metaInformation(QTextDocument::DocumentTitle));
+        const auto holds = [&words](const QString& wanted) {
+            return std::any_of(words.begin(), words.end(),
+                               [&wanted](const QString& w) { return SameWord(w, wanted); });
+        };
+        all << "/pages/" + name;
+        if (std::all_of(query.begin(), query.end(), holds))
+            holding << "/pages/" + name;
+    }
+    return holding;
+}
+
 class HelpWindowTest : public ::testing::Test
 {
 protected:
@@ -96,17 +134,7 @@ protected:
 
 TEST_F(HelpWindowTest, ContentsTreeIsTheContentsFileAndFollowsTheTopicShown)
 {
-    // The contents file's lines with their depths, read straight from the help project.
-    QStringList expected;
-    int depth = -1;
-    const QRegularExpression token(QStringLiteral("<(/?)UL>|<param name=\"Name\" value=\"([^\"]*)\">"));
-    for (auto it = token.globalMatch(ReadText(HelpSource + "/quelmo.hhc")); it.hasNext();) {
-        const auto match = it.next();
-        if (match.captured(2).isEmpty())
-            depth += match.captured(1).isEmpty() ? 1 : -1;
-        else
-            expected << QString(depth * 2, ' ') + match.captured(2);
-    }
+    const QStringList expected = ContentsFileLines();
     ASSERT_GT(expected.size(), 10);
 
     QWidget* window = Open(10);
@@ -192,22 +220,8 @@ TEST_F(HelpWindowTest, IndexFindsKeywordsTypedWithoutAccents)
 TEST_F(HelpWindowTest, SearchListsExactlyThePagesHoldingBothWordsAndMarksThem)
 {
     const QStringList query = FoldedWords(QStringLiteral("Icône FENETRES"));
-    // The pages that hold both words, read from the help project's pages through Qt's own reader.
-    QSet<QString> expected;
     QSet<QString> all;
-    for (const QString& name : QDir(HelpSource + "/pages").entryList({"*.htm"})) {
-        QTextDocument page;
-        page.setHtml(ReadText(HelpSource + "/pages/" + name));
-        const QStringList words =
-            FoldedWords(page.toPlainText() + " " + page.metaInformation(QTextDocument::DocumentTitle));
-        const auto holds = [&words](const QString& wanted) {
-            return std::any_of(words.begin(), words.end(),
-                               [&wanted](const QString& w) { return SameWord(w, wanted); });
-        };
-        all << "/pages/" + name;
-        if (std::all_of(query.begin(), query.end(), holds))
-            expected << "/pages/" + name;
-    }
+    const QSet<QString> expected = PagesHoldingAll(query, all);
     ASSERT_GE(expected.size(), 2);
     ASSERT_LT(expected.size(), all.size());
 
