@@ -6,12 +6,10 @@
 #include "platform/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "platform/Module.h"
+#include "platform/Version.h"
 
 #include <QDateTime>
 #include <QLocale>
-#include <QSysInfo>
-#include <cstdio>
-#include <sys/utsname.h>
 
 namespace HelpUnit {
 std::string _ModulePath;
@@ -55,21 +53,25 @@ std::string YesNo(bool value)
     return value ? "YES" : "NO";
 }
 
-// The system line's values: Linux has no platform record, so the kernel's name and release stand
-// for the system name and version, and the distribution's name for the service-pack text.
+// The system line's values, from the same version record that decides the version code
+// (SharedFolders.h), so the log names the system the program acts on.
 std::vector<std::string> SystemValues()
 {
-    utsname names{};
-    unsigned major = 0, minor = 0, build = 0;
-    std::string system = "Linux";
-    if (::uname(&names) == 0) {
-        system = names.sysname;
-        std::sscanf(names.release, "%u.%u.%u", &major, &minor, &build);
+    const Version::OSVersionInfo info = Version::GetVersionEx();
+    std::string name = "Windows";
+    if (info.PlatformId == Version::PlatformWin32NT) {
+        if (info.MajorVersion == 4)
+            name = "Windows NT4";
+        else if (info.MajorVersion == 5 && info.MinorVersion == 0)
+            name = "Windows 2000";
+        else if (info.MajorVersion == 5 && info.MinorVersion == 1)
+            name = "Windows XP";
+        else
+            name = "Windows NT";
     }
-    std::string pack = QSysInfo::prettyProductName().toStdString();
-    if (pack.empty())
-        pack = "No Service Pack";
-    return {system, std::to_string(major), std::to_string(minor), std::to_string(build), pack};
+    const std::string pack = info.CSDVersion.empty() ? "No Service Pack" : info.CSDVersion;
+    return {name, std::to_string(info.MajorVersion), std::to_string(info.MinorVersion),
+            std::to_string(info.BuildNumber), pack};
 }
 
 std::string JoinedParameters()

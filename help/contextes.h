@@ -6,3 +6,4 @@
 #define IDH_LISTES 30
 #define IDH_NOTIFICATION 40
 #define IDH_REGLAGES 50
+#define IDH_ERREURS 60

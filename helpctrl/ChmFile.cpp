@@ -7,6 +7,8 @@
 namespace {
 
 // #SYSTEM record codes.
+constexpr uint16_t SystemContentsFile = 0;
+constexpr uint16_t SystemIndexFile = 1;
 constexpr uint16_t SystemDefaultTopic = 2;
 constexpr uint16_t SystemTitle = 3;
 
@@ -33,18 +35,21 @@ std::string TextAt(const std::string& data, size_t at, size_t end)
 
 } // namespace
 
-ChmFile::ChmFile(ChmReader::Objects objects, std::string posixPath)
-    : m_Objects(std::move(objects)), m_PosixPath(std::move(posixPath))
+ChmFile::ChmFile(ChmReader::Objects objects, SearchIndex search, std::string posixPath)
+    : m_Objects(std::move(objects)), m_Search(std::move(search)), m_PosixPath(std::move(posixPath))
 {
     ReadSystem();
 }
 
 std::unique_ptr<ChmFile> ChmFile::Open(const std::string& posixPath)
 {
-    auto objects = ChmReader::ReadAll(posixPath);
-    if (!objects)
+    auto contents = ChmReader::ReadAll(posixPath);
+    if (!contents)
         return nullptr;
-    return std::unique_ptr<ChmFile>(new ChmFile(std::move(*objects), posixPath));
+    auto search = SearchIndex::Decode(contents->Search);
+    if (!search)
+        return nullptr;
+    return std::unique_ptr<ChmFile>(new ChmFile(std::move(contents->Objects), std::move(*search), posixPath));
 }
 
 const std::string* ChmFile::Find(const std::string& objectPath) const
@@ -70,6 +75,7 @@ void ChmFile::ReadSystem()
     const auto system = Read("/#SYSTEM");
     if (!system)
         return;
+    std::string contentsFile, indexFile;
     size_t at = 4;
     while (at + 4 <= system->size()) {
         const uint16_t code = Word16(*system, at);
@@ -81,7 +87,55 @@ void ChmFile::ReadSystem()
             m_Title = TextAt(*system, start, start + length);
         else if (code == SystemDefaultTopic)
             m_DefaultTopic = FindTopic(TextAt(*system, start, start + length));
+        else if (code == SystemContentsFile)
+            contentsFile = TextAt(*system, start, start + length);
+        else if (code == SystemIndexFile)
+            indexFile = TextAt(*system, start, start + length);
         at = start + length;
+    }
+    m_Contents = ReadSitemapFile(contentsFile, ".hhc");
+    m_Keywords = ReadSitemapFile(indexFile, ".hhk");
+}
+
+// The sitemap the #SYSTEM record names, else the file's first object with the extension.
+std::vector<SitemapEntry> ChmFile::ReadSitemapFile(const std::string& name, const char* extension) const
+{
+    const std::string* bytes = name.empty() ? nullptr : Find(FindTopic(name));
+    const size_t length = std::strlen(extension);
+    for (auto object = m_Objects.begin(); bytes == nullptr && object != m_Objects.end(); ++object) {
+        const std::string& path = object->first;
+        if (path.size() > length && path.compare(path.size() - length, length, extension) == 0)
+            bytes = &object->second;
+    }
+    if (bytes == nullptr)
+        return {};
+    std::vector<SitemapEntry> entries = ReadSitemap(*bytes);
+    ResolveTopics(entries);
+    return entries;
+}
+
+void ChmFile::ResolveTopics(std::vector<SitemapEntry>& entries) const
+{
+    for (SitemapEntry& entry : entries) {
+        std::vector<SitemapTopic> found;
+        for (SitemapTopic& topic : entry.Topics) {
+            // A topic may name its file too ("ms-its:a.chm::/page.htm"): only the topic counts.
+            const size_t inFile = topic.Local.find("::");
+            const std::string name =
+                inFile == std::string::npos ? topic.Local : topic.Local.substr(inFile + 2);
+            const std::string path = FindTopic(name);
+            if (path.empty())
+                continue;
+            const size_t hash = name.find('#');
+            topic.Local = hash == std::string::npos ? path : path + name.substr(hash);
+            if (topic.Title.empty())
+                for (const SearchIndex::Topic& page : m_Search.Topics())
+                    if (page.Path == path)
+                        topic.Title = page.Title;
+            found.push_back(std::move(topic));
+        }
+        entry.Topics = std::move(found);
+        ResolveTopics(entry.Children);
     }
 }
 

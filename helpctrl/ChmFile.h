@@ -3,15 +3,20 @@
 // chmlib away from the player's process). The help window reads its pages and images here; the
 // control asks it for the file's title, its default topic and the topic of a context number, which
 // the file maps through its own tables (#IVB pairs a context number with an offset into #STRINGS,
-// which holds the topic's name; #SYSTEM holds the title and the default topic). Object names are
-// matched without regard to case, as help files expect. UI thread only.
+// which holds the topic's name; #SYSTEM holds the title, the default topic and the names of the
+// contents and index files). It also holds the file's contents tree, its index keywords and its
+// full-text search, all ready when it is opened. Object names are matched without regard to case,
+// as help files expect. UI thread only.
 
 #include "helpctrl/ChmReader.h"
+#include "helpctrl/SearchIndex.h"
+#include "helpctrl/Sitemap.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class ChmFile
 {
@@ -35,13 +40,26 @@ public:
     // The object path of the topic that a context number maps to; empty when none.
     std::string TopicOfContext(uint32_t context) const;
 
+    // The contents tree and the index keywords, empty when the file has no such file. Their
+    // topics' Local is the object path with its anchor ("/pages/a.htm#part"); topics the file does
+    // not hold are left out, and a keyword's topic without a title of its own takes its page's.
+    const std::vector<SitemapEntry>& Contents() const { return m_Contents; }
+    const std::vector<SitemapEntry>& Keywords() const { return m_Keywords; }
+
+    const SearchIndex& Search() const { return m_Search; }
+
 private:
-    ChmFile(ChmReader::Objects objects, std::string posixPath);
+    ChmFile(ChmReader::Objects objects, SearchIndex search, std::string posixPath);
     const std::string* Find(const std::string& objectPath) const;
     void ReadSystem();
+    std::vector<SitemapEntry> ReadSitemapFile(const std::string& name, const char* extension) const;
+    void ResolveTopics(std::vector<SitemapEntry>& entries) const;
 
     ChmReader::Objects m_Objects;
+    SearchIndex m_Search;
     std::string m_PosixPath;
     std::string m_Title;
     std::string m_DefaultTopic;
+    std::vector<SitemapEntry> m_Contents;
+    std::vector<SitemapEntry> m_Keywords;
 };

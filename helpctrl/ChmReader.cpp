@@ -1,89 +1,37 @@
 #include "helpctrl/ChmReader.h"
 
+#include "helpctrl/ChmStream.h"
+
 #include <cctype>
 #include <cerrno>
-#include <chm_lib.h>
 #include <chrono>
+#include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
-#include <memory>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
+
+extern char** environ;
 
 namespace ChmReader {
 
 namespace {
 
-// Objects and files larger than these are taken for damage rather than read.
-constexpr uint64_t MaxObjectSize = 64u << 20;
-constexpr uint64_t MaxTotalSize = 256u << 20;
-// The stream ends with this in place of a path length.
-constexpr uint32_t EndMark = 0xFFFFFFFF;
+using ChmStream::EndMark;
 
-bool WriteAll(int fd, const void* data, size_t length)
+std::string LowerCase(std::string text)
 {
-    const auto* bytes = static_cast<const char*>(data);
-    while (length > 0) {
-        const ssize_t written = ::write(fd, bytes, length);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes += written;
-        length -= size_t(written);
-    }
-    return true;
+    for (char& c : text)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
 }
 
-struct ChildState
-{
-    int Fd;
-    uint64_t Total = 0;
-    bool Failed = false;
-};
-
-// The child's enumerator: one record per object, "path length, path, data length, data".
-int SendObject(chmFile* file, chmUnitInfo* unit, void* context)
-{
-    auto* state = static_cast<ChildState*>(context);
-    const size_t pathLength = std::strlen(unit->path);
-    if (pathLength == 0 || unit->path[pathLength - 1] == '/')
-        return CHM_ENUMERATOR_CONTINUE; // folders carry no data
-    state->Total += unit->length;
-    if (unit->length > MaxObjectSize || state->Total > MaxTotalSize)
-        return state->Failed = true, CHM_ENUMERATOR_FAILURE;
-    std::vector<unsigned char> data(size_t(unit->length));
-    if (unit->length > 0 &&
-        chm_retrieve_object(file, unit, data.data(), 0, LONGINT64(unit->length)) != LONGINT64(unit->length))
-        return state->Failed = true, CHM_ENUMERATOR_FAILURE;
-    const auto length32 = uint32_t(pathLength);
-    const uint64_t dataLength = unit->length;
-    if (!WriteAll(state->Fd, &length32, sizeof length32) || !WriteAll(state->Fd, unit->path, pathLength) ||
-        !WriteAll(state->Fd, &dataLength, sizeof dataLength) ||
-        !WriteAll(state->Fd, data.data(), data.size()))
-        return state->Failed = true, CHM_ENUMERATOR_FAILURE;
-    return CHM_ENUMERATOR_CONTINUE;
-}
-
-[[noreturn]] void RunChild(const std::string& posixPath, int fd)
-{
-    // Whatever the child says on its way down (a crash report) is of no use to the user.
-    if (const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC); null >= 0)
-        ::dup2(null, STDERR_FILENO);
-    chmFile* file = chm_open(posixPath.c_str());
-    if (file == nullptr)
-        ::_exit(1);
-    ChildState state{fd};
-    const int what = CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_SPECIAL | CHM_ENUMERATE_FILES;
-    const bool done = chm_enumerate(file, what, &SendObject, &state) != 0 && !state.Failed;
-    chm_close(file);
-    ::_exit(done && WriteAll(fd, &EndMark, sizeof EndMark) ? 0 : 1);
-}
-
-// Everything the child writes until it closes the pipe; nullopt when the time is up first.
+// Everything the program writes until it closes the pipe; nullopt when the time is up first.
 std::optional<std::string> ReadStream(int fd, int timeoutMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -108,14 +56,14 @@ std::optional<std::string> ReadStream(int fd, int timeoutMs)
         if (got == 0)
             return stream;
         stream.append(buffer, size_t(got));
-        if (stream.size() > MaxTotalSize + (1u << 20))
+        if (stream.size() > ChmStream::MaxStreamSize)
             return std::nullopt;
     }
 }
 
-std::optional<Objects> Parse(const std::string& stream)
+std::optional<Contents> Parse(const std::string& stream)
 {
-    Objects objects;
+    Contents contents;
     size_t at = 0;
     const auto take = [&stream, &at](void* out, size_t length) {
         if (length > stream.size() - at)
@@ -129,31 +77,61 @@ std::optional<Objects> Parse(const std::string& stream)
         uint64_t dataLength = 0;
         if (!take(&pathLength, sizeof pathLength))
             return std::nullopt;
-        if (pathLength == EndMark)
-            return at == stream.size() ? std::optional<Objects>(std::move(objects)) : std::nullopt;
+        if (pathLength == EndMark) {
+            uint64_t searchLength = 0;
+            if (!take(&searchLength, sizeof searchLength) || searchLength != stream.size() - at)
+                return std::nullopt;
+            contents.Search = stream.substr(at);
+            return contents;
+        }
         std::string path(pathLength, '\0');
         if (!take(path.data(), pathLength) || !take(&dataLength, sizeof dataLength) ||
             dataLength > stream.size() - at)
             return std::nullopt;
-        for (char& c : path)
-            c = char(std::tolower(static_cast<unsigned char>(c)));
-        objects[path] = stream.substr(at, size_t(dataLength));
+        contents.Objects[LowerCase(path)] = stream.substr(at, size_t(dataLength));
         at += size_t(dataLength);
     }
 }
 
+// Starts the reading program on the file, its output into `out`; the program's id, or -1.
+pid_t StartReader(const std::string& posixPath, int out)
+{
+    const std::string reader = ReaderPath();
+    if (reader.empty())
+        return -1;
+    posix_spawn_file_actions_t actions;
+    if (::posix_spawn_file_actions_init(&actions) != 0)
+        return -1;
+    ::posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    char* const arguments[] = {const_cast<char*>(reader.c_str()), const_cast<char*>(posixPath.c_str()),
+                               nullptr};
+    pid_t child = -1;
+    if (::posix_spawn(&child, reader.c_str(), &actions, nullptr, arguments, environ) != 0)
+        child = -1;
+    ::posix_spawn_file_actions_destroy(&actions);
+    return child;
+}
+
 } // namespace
 
-std::optional<Objects> ReadAll(const std::string& posixPath, int timeoutMs)
+std::string ReaderPath()
+{
+    Dl_info module{};
+    if (::dladdr(reinterpret_cast<void*>(&ReaderPath), &module) == 0 || module.dli_fname == nullptr)
+        return {};
+    char resolved[PATH_MAX];
+    if (::realpath(module.dli_fname, resolved) == nullptr)
+        return {};
+    std::string path = resolved;
+    return path.substr(0, path.rfind('/') + 1) + "hhctrl-reader";
+}
+
+std::optional<Contents> ReadAll(const std::string& posixPath, int timeoutMs)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return std::nullopt;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(fds[0]);
-        RunChild(posixPath, fds[1]);
-    }
+    const pid_t child = StartReader(posixPath, fds[1]);
     ::close(fds[1]);
     if (child < 0) {
         ::close(fds[0]);

@@ -1,45 +1,131 @@
 #include "helpctrl/HelpWindow.h"
 
-#include <QDesktopServices>
-#include <QStringDecoder>
-#include <QTextDocument>
+#include "helpctrl/FrenchQtTexts.h"
+#include "helpctrl/HelpIcons.h"
+#include "helpctrl/HelpView.h"
+#include "helpctrl/NavigationPanes.h"
+#include "helpctrl/WindowRecord.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QSplitter>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
 
 namespace {
-// Pages of the file live under this address scheme, so that relative links resolve inside it.
-const QString Scheme = QStringLiteral("chm");
+constexpr int DefaultWidth = 860;
+constexpr int DefaultHeight = 600;
+constexpr int DefaultPaneWidth = 240;
+// A remembered place is used when at least this much of the window lands on a screen.
+constexpr int MinVisible = 48;
 } // namespace
 
-HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file) : m_File(std::move(file))
+HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file)
+    : m_File(std::move(file)), m_Splitter(new QSplitter(Qt::Horizontal, this)),
+      m_Tabs(new QTabWidget(m_Splitter)), m_View(new HelpView(*m_File, m_Splitter)),
+      m_PaneWidth(DefaultPaneWidth)
 {
+    setObjectName(QStringLiteral("HelpWindow"));
     const std::string& title = m_File->Title();
     const std::string& path = m_File->PosixPath();
     setWindowTitle(QString::fromUtf8(title.empty() ? path.substr(path.find_last_of('/') + 1) : title));
-    // Links into the file are followed here; any other address goes to the desktop's browser.
-    setOpenLinks(false);
-    connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
-        const QUrl target = link.isRelative() ? source().resolved(link) : link;
-        if (target.scheme() == Scheme)
-            setSource(target, QTextDocument::HtmlResource);
-        else
-            QDesktopServices::openUrl(target);
+    m_View->setObjectName(QStringLiteral("topic"));
+    m_Tabs->setObjectName(QStringLiteral("navigation"));
+    m_Splitter->setChildrenCollapsible(false);
+    m_Splitter->setStretchFactor(1, 1);
+    setCentralWidget(m_Splitter);
+    BuildPanes();
+    BuildToolBar();
+    // The contents follow the topic shown, however it came (a link, the index, Back).
+    connect(m_View, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
+        if (m_Contents == nullptr)
+            return;
+        const std::string page = m_File->FindTopic(url.path().toStdString());
+        m_Contents->Follow(url.hasFragment() ? page + "#" + url.fragment().toStdString() : page);
     });
-    resize(640, 480);
+    Restore();
+    // Qt's own context menus (the page's, the fields', the scroll bars') are made in French.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
 }
 
-QUrl HelpWindow::UrlOf(const std::string& objectPath)
+HelpWindow::~HelpWindow()
 {
-    QUrl url;
-    url.setScheme(Scheme);
-    const size_t hash = objectPath.find('#');
-    url.setPath(QString::fromUtf8(objectPath.substr(0, hash)));
-    if (hash != std::string::npos)
-        url.setFragment(QString::fromUtf8(objectPath.substr(hash + 1)));
-    return url;
+    if (isVisible())
+        Save();
+    // The view and the panes read the file: they go before it does.
+    delete m_Splitter;
+}
+
+void HelpWindow::BuildPanes()
+{
+    const auto show = [this](const std::string& topic, std::vector<std::string> words) {
+        Show(topic, std::move(words));
+    };
+    if (!m_File->Contents().empty()) {
+        m_Contents = new ContentsPane(m_File->Contents(), show, m_Tabs);
+        m_Tabs->addTab(m_Contents, QStringLiteral("Sommaire"));
+    }
+    if (!m_File->Keywords().empty())
+        m_Tabs->addTab(new IndexPane(m_File->Keywords(), show, m_Tabs), QStringLiteral("Index"));
+    if (!m_File->Search().Topics().empty())
+        m_Tabs->addTab(new SearchPane(m_File->Search(), show, m_Tabs), QStringLiteral("Rechercher"));
+    // A file with nothing to navigate by shows its topics alone.
+    m_Tabs->setVisible(m_Tabs->count() > 0);
+}
+
+void HelpWindow::BuildToolBar()
+{
+    QToolBar* bar = addToolBar(QStringLiteral("Barre d’outils"));
+    bar->setObjectName(QStringLiteral("toolbar"));
+    bar->setMovable(false);
+    bar->toggleViewAction()->setVisible(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    const auto add = [this, bar](const QIcon& icon, const QString& text, const char* name,
+                                 const QKeySequence& keys, const QString& tip) {
+        QAction* action = bar->addAction(icon, text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(keys);
+        action->setToolTip(tip);
+        return action;
+    };
+    m_PaneAction = add(HelpIcons::Pane(), QStringLiteral("Masquer"), "pane", QKeySequence(),
+                       QStringLiteral("Masquer le volet de navigation"));
+    m_PaneAction->setVisible(m_Tabs->count() > 0);
+    connect(m_PaneAction, &QAction::triggered, this, [this] { SetPaneShown(m_Tabs->isHidden()); });
+    QAction* back = add(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("Précédent"), "back",
+                        QKeySequence(Qt::ALT | Qt::Key_Left), QStringLiteral("Page précédente (Alt+Gauche)"));
+    QAction* forward =
+        add(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("Suivant"), "forward",
+            QKeySequence(Qt::ALT | Qt::Key_Right), QStringLiteral("Page suivante (Alt+Droite)"));
+    QAction* home =
+        add(HelpIcons::Home(), QStringLiteral("Accueil"), "home", QKeySequence(Qt::ALT | Qt::Key_Home),
+            QStringLiteral("Page d’accueil de l’aide (Alt+Origine)"));
+    QAction* print =
+        add(HelpIcons::Print(), QStringLiteral("Imprimer"), "print", QKeySequence(Qt::CTRL | Qt::Key_P),
+            QStringLiteral("Imprimer la page affichée (Ctrl+P)"));
+    back->setEnabled(false);
+    forward->setEnabled(false);
+    home->setEnabled(!m_File->DefaultTopic().empty());
+    connect(m_View, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
+    connect(m_View, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
+    connect(back, &QAction::triggered, m_View, &QTextBrowser::backward);
+    connect(forward, &QAction::triggered, m_View, &QTextBrowser::forward);
+    connect(home, &QAction::triggered, this, [this] { Show(m_File->DefaultTopic(), {}); });
+    connect(print, &QAction::triggered, this, &HelpWindow::Print);
 }
 
 void HelpWindow::ShowTopic(const std::string& topic)
 {
-    setSource(UrlOf(topic), QTextDocument::HtmlResource);
+    Show(topic, {});
+    // A window the user closed opens again where it was, as a new one would.
+    if (m_WasShown && !isVisible())
+        Place(m_Place);
     if (isMinimized())
         showNormal();
     show();
@@ -47,20 +133,101 @@ void HelpWindow::ShowTopic(const std::string& topic)
     activateWindow();
 }
 
-QVariant HelpWindow::loadResource(int type, const QUrl& name)
+void HelpWindow::Show(const std::string& topic, std::vector<std::string> words)
 {
-    if (name.scheme() != Scheme)
-        return QTextBrowser::loadResource(type, name);
-    const std::string path = m_File->FindTopic(name.path().toStdString());
-    const auto contents = path.empty() ? std::nullopt : m_File->Read(path);
-    if (!contents)
-        return {};
-    const QByteArray bytes = QByteArray::fromStdString(*contents);
-    if (type != QTextDocument::HtmlResource && type != QTextDocument::StyleSheetResource)
-        return bytes;
-    // Pages say their encoding in a meta tag; without one they are read as UTF-8.
-    QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
-    if (!decoder.isValid())
-        decoder = QStringDecoder(QStringDecoder::Utf8);
-    return QString(decoder(bytes));
+    if (!topic.empty())
+        m_View->ShowTopic(topic, std::move(words));
+}
+
+void HelpWindow::SetPaneShown(bool shown)
+{
+    if (m_Tabs->count() == 0)
+        return;
+    if (!shown && !m_Tabs->isHidden())
+        m_PaneWidth = m_Splitter->sizes().value(0, m_PaneWidth);
+    m_Tabs->setVisible(shown);
+    if (shown)
+        m_Splitter->setSizes({m_PaneWidth, std::max(1, m_Splitter->width() - m_PaneWidth)});
+    m_PaneShown = shown;
+    m_PaneAction->setText(shown ? QStringLiteral("Masquer") : QStringLiteral("Afficher"));
+    m_PaneAction->setToolTip(shown ? QStringLiteral("Masquer le volet de navigation")
+                                   : QStringLiteral("Afficher le volet de navigation"));
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::ContextMenu || m_InFrench)
+        return QMainWindow::eventFilter(watched, event);
+    // Qt makes the menu while it handles the event: it is handled here once more, in French.
+    const FrenchQtTexts french;
+    m_InFrench = true;
+    QCoreApplication::sendEvent(watched, event);
+    m_InFrench = false;
+    return true;
+}
+
+void HelpWindow::Print()
+{
+    const FrenchQtTexts french;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(m_View->documentTitle().isEmpty() ? windowTitle() : m_View->documentTitle());
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Imprimer la rubrique"));
+    if (m_View->textCursor().hasSelection())
+        dialog.setOption(QAbstractPrintDialog::PrintSelection);
+    if (dialog.exec() == QDialog::Accepted)
+        m_View->print(&printer);
+}
+
+void HelpWindow::Restore()
+{
+    resize(DefaultWidth, DefaultHeight);
+    const std::optional<WindowRecord> record = LoadWindowRecord();
+    if (!record)
+        return;
+    Place(record->Geometry);
+    m_PaneWidth = record->PaneWidth;
+    m_PaneShown = record->PaneShown;
+}
+
+void HelpWindow::Place(const QRect& place)
+{
+    const auto screens = QGuiApplication::screens();
+    const bool onScreen = std::any_of(screens.begin(), screens.end(), [&place](const QScreen* screen) {
+        const QRect seen = screen->availableGeometry().intersected(place);
+        return seen.width() >= MinVisible && seen.height() >= MinVisible;
+    });
+    // A place on no screen of today (a screen since unplugged) keeps only its size.
+    if (onScreen)
+        setGeometry(place);
+    else
+        resize(place.size());
+}
+
+void HelpWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_WasShown || event->spontaneous())
+        return;
+    // The pane's width is set once the window has its size, so the topic takes the rest.
+    m_WasShown = true;
+    m_Splitter->setSizes({m_PaneWidth, std::max(1, m_Splitter->width() - m_PaneWidth)});
+    SetPaneShown(m_PaneShown);
+}
+
+void HelpWindow::closeEvent(QCloseEvent* event)
+{
+    Save();
+    QMainWindow::closeEvent(event);
+}
+
+void HelpWindow::Save()
+{
+    if (!m_WasShown)
+        return;
+    if (!m_Tabs->isHidden())
+        m_PaneWidth = m_Splitter->sizes().value(0, m_PaneWidth);
+    const bool whole = isMaximized() || isFullScreen();
+    m_Place = whole ? normalGeometry() : geometry();
+    SaveWindowRecord({m_Place, m_PaneWidth, m_PaneShown});
 }

@@ -6,6 +6,7 @@
 #include "HelpTestSupport.h"
 #include "common/HelpProbe.h"
 #include "platform/Module.h"
+#include "platform/Version.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -131,6 +132,7 @@ TEST(DebugLogTest, HeaderDescribesTheProbe)
     EXPECT_TRUE(has("_ModuleName =       \tquelmo"));
     EXPECT_TRUE(has("_hhInstalled =      \tYES"));
     EXPECT_TRUE(has("_hhVerStr =         \t" + HelpUnit::_hhVerStr));
+    EXPECT_TRUE(has("_hhFriendlyVerStr = \t1.0")); // the level of the commands the control answers
     EXPECT_TRUE(has("_ieInstalled =      \tNO"));
     EXPECT_TRUE(has("_ieFriendlyVerStr = \t"));
     EXPECT_TRUE(has("SysLocale.DefaultLCID: \t0x0000 (0)"));
@@ -139,6 +141,28 @@ TEST(DebugLogTest, HeaderDescribesTheProbe)
     std::filesystem::remove(world.Tree / "Programmes/Quelmo/HHDebug.txt");
     DebugLog("!again");
     EXPECT_EQ(world.Tree.ReadFile("Programmes/Quelmo/HHDebug.txt"), "again\n");
+}
+
+TEST(DebugLogTest, SystemLineComesFromTheVersionRecordOfTheVersionCode)
+{
+    using Version::PlatformWin32NT;
+    const std::pair<Version::OSVersionInfo, std::string> cases[] = {
+        {{PlatformWin32NT, 4, 0, 1381, "Service Pack 6"}, "Windows NT4 4.0 (Build 1381) Service Pack 6"},
+        {{PlatformWin32NT, 5, 0, 2195, ""}, "Windows 2000 5.0 (Build 2195) No Service Pack"},
+        {{PlatformWin32NT, 5, 1, 2600, "Service Pack 3"}, "Windows XP 5.1 (Build 2600) Service Pack 3"},
+        {{Version::PlatformWin32Windows, 4, 10, 2222, " A "}, "Windows 4.10 (Build 2222)  A "},
+        {Version::FromKernel("Linux", "6.1.0-18-amd64"),
+         "Windows NT 6.2 (Build 393472) Linux 6.1.0-18-amd64"},
+    };
+    for (const auto& [record, expected] : cases) {
+        HelpWorld world;
+        world.SetArguments({"-debug"});
+        Version::SetOverride(record);
+        HelpUnit::RunProbe();
+        Version::SetOverride(std::nullopt);
+        const std::string log = world.Tree.ReadFile("Programmes/Quelmo/HHDebug.txt");
+        EXPECT_NE(log.find("\nOperating System:      \t" + expected + "\n"), std::string::npos) << expected;
+    }
 }
 
 TEST(DebugLogTest, LogFolderFallsBackToTheTemporaryFolderThenToC)

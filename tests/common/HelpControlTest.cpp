@@ -35,12 +35,16 @@ protected:
     {
         return HelpLoader::HtmlHelpA(GetDesktopWindow(), file.c_str(), HH_HELP_CONTEXT, context);
     }
-    static QTextBrowser* Browser(HWND window) { return qobject_cast<QTextBrowser*>(WidgetOfHandle(window)); }
+    static QTextBrowser* Browser(HWND window)
+    {
+        QWidget* widget = WidgetOfHandle(window);
+        return widget != nullptr ? widget->findChild<QTextBrowser*>("topic") : nullptr;
+    }
     static int HelpWindowCount()
     {
         int count = 0;
         for (QWidget* widget : QApplication::topLevelWidgets())
-            count += qobject_cast<QTextBrowser*>(widget) != nullptr ? 1 : 0;
+            count += widget->objectName() == "HelpWindow" ? 1 : 0;
         return count;
     }
 
@@ -63,7 +67,7 @@ TEST_F(HelpControlTest, ContextNumbersOpenTheirTopics)
         ASSERT_NE(browser, nullptr) << context;
         EXPECT_EQ(browser->source().path().toStdString(), page);
         EXPECT_TRUE(browser->toPlainText().contains(QString::fromUtf8(text))) << context;
-        EXPECT_EQ(browser->windowTitle(), "Aide du lecteur MP3 Quelmo");
+        EXPECT_EQ(browser->window()->windowTitle(), "Aide du lecteur MP3 Quelmo");
         EXPECT_TRUE(browser->isVisible());
         if (first == nullptr)
             first = window;
@@ -82,7 +86,7 @@ TEST_F(HelpControlTest, LinksInsideTheFileWork)
 {
     QTextBrowser* browser = Browser(Context("c:\\Aide\\quelmo.chm", 10));
     ASSERT_NE(browser, nullptr);
-    browser->activateWindow();
+    browser->window()->activateWindow();
     browser->setFocus();
     // The page's first link leads to the lists' topic: reach it with Tab, follow it with Return.
     QTest::keyClick(browser, Qt::Key_Tab);
@@ -190,10 +194,10 @@ TEST(HelpStepsTest, StartUpAndExitFromEndToEnd)
     TApplication::Instance()->HelpContext(0); // what F1 asks for
     QWidget* window = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (qobject_cast<QTextBrowser*>(widget) != nullptr)
+        if (widget->objectName() == "HelpWindow")
             window = widget;
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(qobject_cast<QTextBrowser*>(window)->source().path(), "/pages/index.htm");
+    EXPECT_EQ(window->findChild<QTextBrowser*>("topic")->source().path(), "/pages/index.htm");
     EXPECT_TRUE(boxes.Boxes.empty());
 
     HelpSteps::FreeHelpHook();

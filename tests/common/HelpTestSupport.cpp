@@ -20,6 +20,7 @@ HelpWorld::HelpWorld()
     ::setenv("QUELMO_WINDIR", (Tree / "Windows").c_str(), 1);
     ::setenv("TMPDIR", (Tree / "tmp").c_str(), 1);
     ::setenv("XDG_CONFIG_DIRS", (Tree / "etc").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (Tree / "home/.config").c_str(), 1); // where help windows are remembered
     ::unsetenv("QUELMO_HHCTRL");
     CommandLine::SetArguments({});
 }
@@ -33,7 +34,8 @@ HelpWorld::~HelpWorld()
     HelpUnit::LogFolder.clear();
     CommandLine::ResetArguments();
     Module::SetProgramPosixPath("");
-    for (const char* name : {"QUELMO_WINDIR", "TMPDIR", "XDG_CONFIG_DIRS", "QUELMO_HHCTRL"})
+    for (const char* name :
+         {"QUELMO_WINDIR", "TMPDIR", "XDG_CONFIG_DIRS", "XDG_CONFIG_HOME", "QUELMO_HHCTRL"})
         ::unsetenv(name);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // A world for the help code's tests: drive c is a temporary tree that holds the program's folder
 // (c:\Programmes\Quelmo\quelmo), the Windows folder (c:\Windows), the temporary folder (c:\tmp) and
-// the machine-wide data folder (c:\etc); the help code's globals start afresh and are cleared at
-// the end.
+// the machine-wide data folder (c:\etc), with the user's data folder in c:\home\.config; the help
+// code's globals start afresh and are cleared at the end.
 
 #include "TestSupport.h"
 

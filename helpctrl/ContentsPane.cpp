@@ -1,0 +1,86 @@
+#include "helpctrl/HelpIcons.h"
+#include "helpctrl/NavigationPanes.h"
+
+#include <QTreeWidgetItemIterator>
+
+namespace {
+// Each line keeps the topic it leads to (object path and anchor); books without one keep none.
+constexpr int TopicRole = Qt::UserRole;
+
+std::string TopicOf(const QTreeWidgetItem* item)
+{
+    return item->data(0, TopicRole).toString().toStdString();
+}
+
+std::string PageOf(const std::string& topic)
+{
+    return topic.substr(0, topic.find('#'));
+}
+} // namespace
+
+ContentsPane::ContentsPane(const std::vector<SitemapEntry>& entries, ShowTopicFunction show, QWidget* parent)
+    : QTreeWidget(parent), m_Show(std::move(show))
+{
+    setObjectName(QStringLiteral("contents"));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setUniformRowHeights(true);
+    AddEntries(entries, nullptr);
+    connect(this, &QTreeWidget::itemExpanded, this,
+            [](QTreeWidgetItem* item) { item->setIcon(0, HelpIcons::OpenBook()); });
+    connect(this, &QTreeWidget::itemCollapsed, this,
+            [](QTreeWidgetItem* item) { item->setIcon(0, HelpIcons::Book()); });
+    // A line made current by the user (click or keys) shows its topic; a book also opens.
+    const auto showItem = [this](QTreeWidgetItem* item) {
+        if (item == nullptr)
+            return;
+        if (item->childCount() > 0)
+            item->setExpanded(true);
+        if (const std::string topic = TopicOf(item); !topic.empty())
+            m_Show(topic, {});
+    };
+    connect(this, &QTreeWidget::currentItemChanged, this, [this, showItem](QTreeWidgetItem* item) {
+        if (!m_Following)
+            showItem(item);
+    });
+    // A click on the line already current shows its topic again when another is shown now.
+    connect(this, &QTreeWidget::itemClicked, this, [this, showItem](QTreeWidgetItem* item) {
+        if (TopicOf(item) != m_Shown)
+            showItem(item);
+    });
+}
+
+void ContentsPane::AddEntries(const std::vector<SitemapEntry>& entries, QTreeWidgetItem* parent)
+{
+    for (const SitemapEntry& entry : entries) {
+        auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+        item->setText(0, QString::fromStdString(entry.Name));
+        if (!entry.Topics.empty())
+            item->setData(0, TopicRole, QString::fromStdString(entry.Topics.front().Local));
+        item->setIcon(0, entry.Children.empty() ? HelpIcons::Page() : HelpIcons::Book());
+        AddEntries(entry.Children, item);
+    }
+}
+
+void ContentsPane::Follow(const std::string& topic)
+{
+    m_Shown = topic;
+    QTreeWidgetItem* samePage = nullptr;
+    QTreeWidgetItem* found = nullptr;
+    for (QTreeWidgetItemIterator it(this); *it != nullptr && found == nullptr; ++it) {
+        const std::string lineTopic = TopicOf(*it);
+        if (lineTopic == topic)
+            found = *it;
+        else if (samePage == nullptr && !lineTopic.empty() && PageOf(lineTopic) == PageOf(topic))
+            samePage = *it;
+    }
+    if (found == nullptr)
+        found = samePage;
+    m_Following = true;
+    for (QTreeWidgetItem* up = found != nullptr ? found->parent() : nullptr; up != nullptr; up = up->parent())
+        up->setExpanded(true);
+    setCurrentItem(found);
+    m_Following = false;
+    if (found != nullptr)
+        scrollToItem(found);
+}
