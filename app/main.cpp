@@ -15,7 +15,7 @@
 #include <optional>
 #include <thread>
 
-int main(int /*argc*/, char** argv)
+int main(int argc, char** argv)
 {
     if (const std::optional<int> exitCode = ProgramInfo::AnswerInfoArguments(argc, argv))
         return *exitCode;

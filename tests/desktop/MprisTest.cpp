@@ -71,7 +71,7 @@ protected:
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("QUELMO_DRIVES", QString::fromStdString("c=" + tree.Path()));
+        env.insert("QUELMO_DRIVES", QString::fromStdString("c=" + tree.Path() + ";y=/"));
         env.insert("XDG_CONFIG_HOME", QString::fromStdString(tree / "home/.config"));
         env.insert("XDG_CONFIG_DIRS", QString::fromStdString(tree / "etc"));
         env.remove("QUELMO_AUDIO_OUTPUT"); // the user's sound server

@@ -99,7 +99,7 @@ def main(program):
         with open(os.path.join(tree, "home/.config/Quelmo.ini"), "w") as ini:
             ini.write("[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=2\n")
         env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                   QUELMO_AUDIO_OUTPUT="null", QUELMO_DRIVES="c=" + tree,
+                   QUELMO_AUDIO_OUTPUT="null", QUELMO_DRIVES="c=" + tree + ";y=/",
                    XDG_CONFIG_HOME=os.path.join(tree, "home/.config"), XDG_CONFIG_DIRS=os.path.join(tree, "etc"))
         player = subprocess.Popen([program], env=env)
         try:

@@ -28,7 +28,12 @@ cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 work=$(mktemp -d)
 player=
 cleanup() {
-    [[ -n $player ]] && kill "$player" 2>/dev/null
+    # The player ends on SIGTERM as on "Quitter", saving its settings: wait for it before removing
+    # the folders it writes.
+    if [[ -n $player ]]; then
+        kill "$player" 2>/dev/null
+        wait "$player" 2>/dev/null || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -36,7 +41,7 @@ trap cleanup EXIT
 stage=$work/stage
 DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
 libdir=$(cache CMAKE_INSTALL_LIBDIR)
-expected=(bin/quelmo "$libdir/quelmo/hhctrl.ocx" share/quelmo/quelmo.chm
+expected=(bin/quelmo "$libdir/quelmo/hhctrl.ocx" "$libdir/quelmo/hhctrl-reader" share/quelmo/quelmo.chm
     share/applications/quelmo.desktop share/metainfo/example.quelmo.Quelmo.metainfo.xml
     share/icons/hicolor/scalable/apps/quelmo.svg share/man/man1/quelmo.1.gz share/man/fr/man1/quelmo.1.gz)
 for size in 16 32 48 64 128 256; do
