@@ -75,11 +75,13 @@ protected:
 TEST_F(EndToEndTest, DirectoryLineAndLecturePlayTheFilesInOrderThenFermerSaves)
 {
     player.start(QUELMO_PROGRAM, {});
+    // The window of this program, not that of another test's on the same display.
     ASSERT_TRUE(WaitFor(
         [&] {
-            window =
-                QString::fromStdString(RunTool("xdotool", {"search", "--name", "^Lecteur MP3 - Quelmo$"}))
-                    .section('\n', 0, 0);
+            window = QString::fromStdString(
+                         RunTool("xdotool", {"search", "--all", "--pid", QString::number(player.processId()),
+                                             "--name", "^Lecteur MP3 - Quelmo$"}))
+                         .section('\n', 0, 0);
             return !window.isEmpty();
         },
         15000));

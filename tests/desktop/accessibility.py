@@ -13,7 +13,8 @@ import sys
 import tempfile
 import time
 
-import pyatspi
+# pyatspi is imported once the test's own session bus is in place (PrivateSessionBus).
+pyatspi = None
 
 # Role and name of every control, as the tree must show them.
 EXPECTED = {
@@ -84,6 +85,16 @@ def check(app):
     return failures
 
 
+def private_session_bus():
+    """A session bus of the test's own, so that the accessibility registry holds this player alone:
+    other test programs that come and go on the shared bus would make every query wait on them.
+    Returns the bus process; its address is in the environment from then on."""
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                           stdout=subprocess.PIPE, text=True)
+    os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
+    return bus
+
+
 def main(program):
     if not os.environ.get("DISPLAY") or not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
         if os.environ.get("CI") == "true":
@@ -91,6 +102,18 @@ def main(program):
             return 1
         print('needs eval "$(scripts/test-services start)"')
         return 77
+    bus = private_session_bus()
+    global pyatspi
+    import pyatspi as bindings
+    pyatspi = bindings
+    try:
+        return run(program)
+    finally:
+        bus.terminate()
+        bus.wait(10)
+
+
+def run(program):
     with tempfile.TemporaryDirectory() as tree:
         for folder in ("home/.config", "etc", "Music/Album"):
             os.makedirs(os.path.join(tree, folder))
@@ -101,7 +124,9 @@ def main(program):
         env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                    QUELMO_AUDIO_OUTPUT="null", QUELMO_DRIVES="c=" + tree + ";y=/",
                    XDG_CONFIG_HOME=os.path.join(tree, "home/.config"), XDG_CONFIG_DIRS=os.path.join(tree, "etc"))
-        player = subprocess.Popen([program], env=env)
+        # A watchdog ends the player (same process, same pid) should the test itself be ended.
+        player = subprocess.Popen(["sh", "-c", '(sleep 120; kill -9 $$) >/dev/null 2>&1 & exec "$0"', program],
+                                  env=env)
         try:
             app = wait_for(lambda: application_of(player.pid), 20)
             if app is None:
