@@ -114,8 +114,10 @@ int Run(TApplication& app, const MainWindowFactory& createMainWindow)
         window->show();
         result = app.exec();
         RecordStep("DestroyMainWindow");
-        window.reset();
+        // From here on a termination signal ends whatever waits (a box about a failed save), so that a
+        // shutdown is never held up by the program's last words.
         app.SetMainForm(nullptr);
+        window.reset();
     }
     RunFinalisers();
     return result;

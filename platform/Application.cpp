@@ -104,8 +104,9 @@ void TApplication::SetMainForm(QWidget* form)
 {
     m_MainForm = form;
     // Closing some other window (the help, an error box) never ends the program, nor does hiding
-    // the main form in the notification area.
-    setQuitOnLastWindowClosed(form == nullptr);
+    // the main form in the notification area; nor, after the main form, any box of its last words.
+    if (form != nullptr)
+        setQuitOnLastWindowClosed(false);
 }
 
 void TApplication::CloseMainForm()

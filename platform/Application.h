@@ -50,7 +50,7 @@ public:
     // runs its close handler and the program saves what it saves at its end.
     void SetMainForm(QWidget* form);
     QWidget* MainForm() const { return m_MainForm; }
-    // Asks the main form to close (ends the message loop when there is none).
+    // Asks the main form to close; with none (its end has begun), ends every loop that waits.
     void CloseMainForm();
     // SIGTERM, SIGHUP and SIGINT close the main form from then on. The signal handler only writes
     // the signal's number to a pipe; the UI thread reads it from its event loop.

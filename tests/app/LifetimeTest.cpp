@@ -205,7 +205,11 @@ TEST_F(LifetimeTest, SettingsFilesStayAsTheUserKeptThem)
             // The program cannot keep its settings there and says so; the file stays as it was.
             const QString box = WaitForTitled(R"("Quelmo")");
             ASSERT_FALSE(box.isEmpty()) << "Impossible d'écrire dans ...";
-            desktop.Keys(box, "Return");
+            // At a shutdown, the system's second request ends the program even with the box up.
+            if (c.Kind == Case::Fifo)
+                Signal(SIGTERM);
+            else
+                desktop.Keys(box, "Return");
         }
         ASSERT_TRUE(Ended());
         ::chmod(ini.c_str(), 0600);
