@@ -63,9 +63,9 @@ record_sink() {
 
 # make_sweep_pieces NAME RATE...: one long sine sweep cut into pieces, one per RATE given, each
 # encoded on its own with its gapless header (encoder delay and padding), in $bench_dir/NAME/,
-# made once; sets `pieces` and `pieces_ms`, their length together. The sweep never repeats, so each sample has one place in it; pieces of a
-# different rate are cut from the same sweep made at that rate, at the same instants (multiples of
-# 10 ms), so that the signal goes on across every boundary.
+# made once; sets `pieces` and `pieces_ms`, their length together. The sweep never repeats, so each
+# sample has one place in it; pieces of a different rate are cut from the same sweep made at that
+# rate, at the same instants (multiples of 10 ms), so that the signal goes on across every boundary.
 make_sweep_pieces() {
     local name=$1 dir=$bench_dir/$1
     shift
