@@ -12,8 +12,12 @@ namespace {
 constexpr int64_t PieceMilliseconds = 20;
 constexpr int64_t MostMilliseconds = 500;
 // A play that reaches the end of its file reports so when this much is left to hear: an output kept
-// for the next file (AudioOutput.h) goes on playing it while the next file opens.
-constexpr int64_t TailMilliseconds = 30;
+// for the next file (AudioOutput.h) goes on playing it while the next file is closed, opened and
+// started, so that the next file's first sample follows the last one with no silence between them.
+// Those steps take a few milliseconds, but tens on a busy machine; this leaves room for them and
+// stays well within what the output keeps ahead of the listener (half a second), so the completion
+// never runs ahead of the sound by more than that.
+constexpr int64_t TailMilliseconds = 200;
 
 SoundDevice::OpenResult FromDecoder(Mpg123Decoder::OpenResult result)
 {

@@ -233,8 +233,10 @@ std::string WriteTarget(std::string path)
     return path;
 }
 
-// Writes the whole file beside itself and renames it over the old one.
-void Store(const std::string& fileName, const Contents& contents)
+// Writes the whole file beside itself and renames it over the old one. A write that changes nothing
+// (the entry already reads so) only checks that the file could be written: a read-only file fails
+// as before, and the file is not rewritten and flushed to the disk for nothing.
+void Store(const std::string& fileName, const Contents& contents, bool unchanged = false)
 {
     const auto link = PosixOf(fileName);
     if (!link || contents.Unreadable)
@@ -248,7 +250,11 @@ void Store(const std::string& fileName, const Contents& contents)
         if (::access(target.c_str(), W_OK) != 0) // a read-only file stays as it is
             WriteFailed(fileName);
         mode = st.st_mode & 07777;
+    } else {
+        unchanged = false; // the file went away since it was read: it is written anew
     }
+    if (unchanged)
+        return;
     std::string data;
     for (size_t i = 0; i < contents.Lines.size(); ++i) {
         data += contents.Lines[i].Text;
@@ -372,9 +378,10 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         Line& line = contents.Lines[i];
         if (line.Type == Line::Entry && SameName(line.Name, key)) {
             const std::string ending = line.Ending;
+            const std::string before = line.Text;
             line = Parse(line.Text.substr(0, line.Text.find('=')) + "=" + Stored(value));
             line.Ending = ending;
-            Store(m_FileName, contents);
+            Store(m_FileName, contents, line.Text == before);
             return;
         }
     }

@@ -5,8 +5,12 @@
 //   mediabench timing FILE        prints how long open, play and the completion take
 //   mediabench silence RAW        the silences inside the sound of a recording (mono s16le, 44.1 kHz):
 //                                 prints each and the longest, in ms
+//   mediabench boundaries RAW RATE FILE...
+//                                 samples lost or added at each boundary between the files in a
+//                                 recording (stereo s16le at RATE) of them played in sequence
 // Files are POSIX paths. Runs on Qt's offscreen platform.
 
+#include "bench/media/Boundaries.h"
 #include "media/MPlayer.h"
 #include "platform/Application.h"
 #include "platform/Paths.h"
@@ -172,8 +176,10 @@ int Run(TApplication& app, const std::vector<std::string>& args)
         return Timing(app, args[1]);
     if (args.size() == 2 && args[0] == "silence")
         return Silence(args[1]);
+    if (args.size() >= 4 && args[0] == "boundaries")
+        return Boundaries(args[1], std::atol(args[2].c_str()), {args.begin() + 3, args.end()});
     std::fprintf(stderr, "usage: mediabench play FILE | open FILE COUNT | gap FILE FILE... | timing FILE | "
-                         "silence RAW\n");
+                         "silence RAW | boundaries RAW RATE FILE...\n");
     return 2;
 }
 

@@ -60,3 +60,39 @@ record_sink() {
         --latency-msec=10 >"$1" &
     recorder_pid=$!
 }
+
+# make_sweep_pieces NAME RATE...: one long sine sweep cut into pieces, one per RATE given, each
+# encoded on its own with its gapless header (encoder delay and padding), in $bench_dir/NAME/,
+# made once; sets `pieces` and `pieces_ms`, their length together. The sweep never repeats, so each
+# sample has one place in it; pieces of a different rate are cut from the same sweep made at that
+# rate, at the same instants (multiples of 10 ms), so that the signal goes on across every boundary.
+make_sweep_pieces() {
+    local name=$1 dir=$bench_dir/$1
+    shift
+    local rates=("$@") count=$# total=0 k
+    local lengths=()
+    for ((k = 0; k < count; k++)); do
+        lengths+=($((470 + (k * 73) % 300))) # 470 to 760 ms, never a whole number of MP3 frames
+        total=$((total + lengths[k]))
+    done
+    pieces=()
+    mkdir -p "$dir"
+    local at=0 rate
+    for ((k = 0; k < count; k++)); do
+        rate=${rates[k]}
+        local out
+        out=$(printf '%s/piece_%02d.mp3' "$dir" $((k + 1)))
+        if [[ ! -s $out ]]; then
+            [[ -s $dir/sweep_$rate.wav ]] ||
+                sox -n -r "$rate" -c 2 -b 16 "$dir/sweep_$rate.wav" synth "$(awk "BEGIN { print $total / 1000 }")" \
+                    sine 200-1200 vol 0.5
+            sox "$dir/sweep_$rate.wav" "$dir/piece.wav" trim "$((at * rate / 1000))s" "$((lengths[k] * rate / 1000))s"
+            lame --quiet -b 192 "$dir/piece.wav" "$out.tmp"
+            mv "$out.tmp" "$out"
+            rm "$dir/piece.wav"
+        fi
+        pieces+=("$out")
+        at=$((at + lengths[k]))
+    done
+    pieces_ms=$total
+}

@@ -194,6 +194,31 @@ TEST_F(IniFilesTest, FailedWritesRaiseAndLoseNothing)
     EXPECT_EQ(files, 1u) << "no temporary file is left behind";
 }
 
+// A value that the file already holds is not written again (the file stays the same file), while a
+// read-only file still refuses it; a changed value replaces the file.
+TEST_F(IniFilesTest, WriteThatChangesNothingLeavesTheFile)
+{
+    tree.WriteFile("Quelmo.ini", "[Config]\nDrive_Source=c\nIndex=4\n");
+    auto inode = [&] {
+        struct stat st
+        {
+        };
+        ::stat((tree / "Quelmo.ini").c_str(), &st);
+        return st.st_ino;
+    };
+    const auto before = inode();
+    ini.WriteInteger("Config", "Index", 4);
+    ini.WriteString("Config", "Drive_Source", "c");
+    EXPECT_EQ(inode(), before);
+    ini.WriteInteger("Config", "Index", 5);
+    EXPECT_NE(inode(), before);
+    EXPECT_EQ(tree.ReadFile("Quelmo.ini"), "[Config]\nDrive_Source=c\nIndex=5\n");
+    if (::geteuid() == 0)
+        return; // root writes into read-only files
+    ::chmod((tree / "Quelmo.ini").c_str(), 0444);
+    EXPECT_THROW(ini.WriteInteger("Config", "Index", 5), EIniFileException);
+}
+
 TEST_F(IniFilesTest, ReadOnlyFolderRaisesAndLosesNothing)
 {
     if (::geteuid() == 0)
