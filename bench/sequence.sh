@@ -17,17 +17,8 @@ run_sequence() {
     modules+=("$module")
     make_sweep_pieces "sweep_$(IFS=-; echo "$*")" "$@"
     rm -rf "$player_tree/Music"
-    # A stream of silence keeps the sink running, so that its monitor records from the start.
-    pacat --playback -d "$sink" --raw --format=s16le --rate="$sink_rate" --channels=2 --latency-msec=5 /dev/zero &
-    local silence=$!
-    # A new sink renders far ahead at first; recording starts once its latency is short.
-    local latency
-    for _ in $(seq 60); do
-        latency=$(pactl list sinks | awk -v name="Name: $sink" '$0 ~ name { found = 1 }
-            found && /Latency:/ { print $2; exit }')
-        [[ -n $latency && $latency -lt 20000 ]] && break
-        sleep 0.05
-    done
+    keep_sink_running "$sink" "$sink_rate" 2
+    local silence=$silence_pid
     parec -d "$sink.monitor" --format=s16le --rate="$sink_rate" --channels=2 --raw --latency-msec=10 \
         >"$bench_dir/sequence.raw" &
     local recorder=$!

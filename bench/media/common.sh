@@ -37,15 +37,17 @@ make_gap_tones() {
     done
 }
 
-# keep_sink_running: a stream of silence on the null sink, in the background (its pid in
-# `silence_pid`). An idle null sink renders nothing, so its monitor would start late; the stream's
-# latency is short because the monitor misses what the sink rewrites when a new stream joins.
-# An idle sink has rendered up to two seconds ahead that no rewrite reaches: this returns once the
-# sink has played that out (its latency is short again), or after three seconds.
+# keep_sink_running [SINK [RATE CHANNELS]]: a stream of silence on the null sink (the test sink by
+# default), in the background (its pid in `silence_pid`). An idle null sink renders nothing, so its
+# monitor would start late; the stream's latency is short because the monitor misses what the sink
+# rewrites when a new stream joins. An idle sink has rendered up to two seconds ahead that no rewrite
+# reaches: this returns once the sink has played that out (its latency is short again), or after
+# three seconds.
 keep_sink_running() {
-    pacat --playback --raw --format=s16le --rate=44100 --channels=1 --latency-msec=5 /dev/zero &
+    local sink=${1:-${QUELMO_NULL_SINK:-quelmo_null}} rate=${2:-44100} channels=${3:-1} latency
+    pacat --playback -d "$sink" --raw --format=s16le --rate="$rate" --channels="$channels" --latency-msec=5 \
+        /dev/zero &
     silence_pid=$!
-    local sink=${QUELMO_NULL_SINK:-quelmo_null} latency
     for _ in $(seq 60); do
         latency=$(pactl list sinks | awk -v name="Name: $sink" '$0 ~ name { found = 1 }
             found && /Latency:/ { print $2; exit }')
