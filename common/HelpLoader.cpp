@@ -71,18 +71,6 @@ std::string RegisteredPath()
 
 bool HelpControlAutoLoad = true;
 
-namespace {
-
-// The Windows folder without its final "\".
-std::string WindowsDirectory()
-{
-    std::string folder = WindowsFolder();
-    folder.pop_back();
-    return folder;
-}
-
-} // namespace
-
 std::string HelpControlPath()
 {
     std::string path = HelpLoader::RegisteredPath();

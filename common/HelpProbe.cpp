@@ -6,6 +6,7 @@
 #include "platform/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "platform/Module.h"
+#include "platform/TextPath.h"
 #include "platform/Version.h"
 
 #include <QDateTime>
@@ -27,13 +28,10 @@ std::string _ieFriendlyVerStr;
 
 namespace {
 
-std::string FolderWithoutBackslash(const std::string& path)
+// The folder of a path, without any final "\".
+std::string FolderWithoutBackslashes(const std::string& path)
 {
-    const size_t separator = path.find_last_of('\\');
-    std::string folder = separator == std::string::npos ? std::string() : path.substr(0, separator);
-    while (!folder.empty() && folder.back() == '\\')
-        folder.pop_back();
-    return folder;
+    return TextPath::WithoutFinalBackslashes(TextPath::FolderOf(path));
 }
 
 bool DebugSwitchGiven()
@@ -133,9 +131,9 @@ void WriteVersions(TDLogFile& log)
 void RunProbe()
 {
     _ModulePath = Module::ProgramFilePath();
-    _ModuleDir = FolderWithoutBackslash(_ModulePath);
+    _ModuleDir = FolderWithoutBackslashes(_ModulePath);
     _ModuleName = _ModulePath.substr(_ModulePath.find_last_of('\\') + 1);
-    _RunDir = FolderWithoutBackslash(CommandLine::Arguments().front());
+    _RunDir = FolderWithoutBackslashes(CommandLine::Arguments().front());
     LogFolder = FolderWritable(_ModuleDir) ? _ModuleDir : TempFolder();
     DebugMode = DebugSwitchGiven();
     _hhVerStr = FileVersionText(HelpControlPath()).Text;

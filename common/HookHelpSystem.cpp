@@ -40,13 +40,6 @@ std::string Trimmed(const std::string& text)
     return text.substr(first, text.find_last_not_of(' ') + 1 - first);
 }
 
-std::string WindowsDirectory()
-{
-    std::string folder = WindowsFolder();
-    folder.pop_back();
-    return folder;
-}
-
 // A help viewer program of the Windows folder, started on a context; `missing` when it is absent.
 int RunViewer(const char* program, const std::string& arguments, int missing)
 {

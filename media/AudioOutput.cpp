@@ -39,7 +39,7 @@ public:
 
     bool Write(unsigned char*, size_t bytes) override
     {
-        int64_t frames = static_cast<int64_t>(bytes) / (m_Channels * 2);
+        int64_t frames = static_cast<int64_t>(bytes) / (int64_t{m_Channels} * 2);
         if (m_Paced)
             std::this_thread::sleep_for(m_Clock.WaitForRoom(frames, PlayClock::Clock::now()));
         m_Clock.AddWritten(frames, PlayClock::Clock::now());
@@ -104,7 +104,7 @@ public:
     bool Write(unsigned char* data, size_t bytes) override
     {
         size_t played = out123_play(m_Handle.get(), data, bytes);
-        m_Clock.AddWritten(static_cast<int64_t>(played) / (m_Channels * 2), PlayClock::Clock::now());
+        m_Clock.AddWritten(static_cast<int64_t>(played) / (int64_t{m_Channels} * 2), PlayClock::Clock::now());
         return played == bytes;
     }
 

@@ -244,7 +244,8 @@ std::vector<Volume> VolumesOf(const std::string& mountinfo, DriveInfo& root, con
     }
     UuidLinks uuids(byUuidFolder);
     std::vector<Volume> volumes;
-    for (auto& [mountPoint, volume] : byMountPoint) {
+    for (auto& entry : byMountPoint) {
+        Volume& volume = entry.second;
         volume.Key = VolumeKey(volume.Mount, uuids);
         if (std::none_of(volumes.begin(), volumes.end(),
                          [&](const Volume& other) { return other.Key == volume.Key; }))
