@@ -329,6 +329,7 @@ DriveTable DriveTable::FromMountTable(const std::string& mountinfo, const std::s
     DriveInfo rootDrive{'c', "/", DriveKind::Fixed, "", "", "", "", false};
     const std::vector<Volume> volumes = VolumesOf(mountinfo, rootDrive, byUuidFolder);
     std::vector<std::string> keys;
+    keys.reserve(volumes.size());
     for (const Volume& volume : volumes)
         keys.push_back(volume.Key);
     DriveLetters letters = DriveLetters::Load(lettersFile);
