@@ -4,6 +4,7 @@
 #include "platform/Application.h"
 #include "platform/Glyphs.h"
 #include "platform/MessageBox.h"
+#include "platform/ScopedFlag.h"
 #include "platform/SpecialFolders.h"
 
 #include <QCloseEvent>
@@ -91,11 +92,7 @@ QPoint TForm1::PlaceOnScreen(const QRect& area, const QSize& frame)
 void TForm1::FormShow()
 {
     // Whatever happens below, the show ends with the drive list's change handler active.
-    struct EndInitialising
-    {
-        TForm1* Form;
-        ~EndInitialising() { Form->Initialising = false; }
-    } endInitialising{this};
+    const auto endInitialising = TScopedFlag::ClearOnExit(Initialising);
 
     PlayActive = false;
     LoadSettings();

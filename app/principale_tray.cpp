@@ -8,7 +8,7 @@ void TForm1::BitBtn4Click()
 {
     // When the desktop refuses the icon, the error ends the handler and the window stays.
     RunHandler([this] {
-        TrayIcon->SetVisible(true);
+        TrayIcon->SetInTray(true);
         HideToTray();
     });
 }
@@ -36,10 +36,10 @@ void TForm1::Quitter1Click()
 
 void TForm1::applicationEventsMinimize()
 {
-    RunHandler([this] { TrayIcon->SetVisible(true); });
+    RunHandler([this] { TrayIcon->SetInTray(true); });
 }
 
 void TForm1::applicationEventsRestore()
 {
-    RunHandler([this] { TrayIcon->SetVisible(false); });
+    RunHandler([this] { TrayIcon->SetInTray(false); });
 }

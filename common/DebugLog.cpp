@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "platform/TextPath.h"
 
 #include <QLocale>
 #include <QTime>
@@ -18,27 +19,6 @@
 std::unique_ptr<TDLogFile> DebugLogFile;
 
 namespace {
-
-std::string WithoutFinalBackslashes(std::string path)
-{
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
-    return path;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const size_t separator = path.find_last_of("\\:");
-    if (separator == std::string::npos)
-        return {};
-    return path.substr(0, path[separator] == ':' ? separator + 1 : separator);
-}
-
-std::string NameOf(const std::string& path)
-{
-    const size_t separator = path.find_last_of("\\:");
-    return separator == std::string::npos ? path : path.substr(separator + 1);
-}
 
 struct FileCloser
 {
@@ -60,9 +40,9 @@ TDLogFile::TDLogFile(std::string fileName, bool enabled, bool timeStamps, bool w
 {
     if (fileName.empty())
         fileName = HelpUnit::LogFolder + "\\HHDebug.txt";
-    const std::string folder = WithoutFinalBackslashes(FolderOf(fileName));
+    const std::string folder = TextPath::WithoutFinalBackslashes(TextPath::FolderOf(fileName));
     if (!FileSystem::DirectoryExists(folder) || !FolderWritable(folder))
-        fileName = TempFolder() + "\\" + NameOf(fileName);
+        fileName = TempFolder() + "\\" + TextPath::NameOf(fileName);
     m_FileName = fileName;
     std::string posix;
     if (Paths::ToPosix(m_FileName, posix) == 0 && FileSystem::FileExists(m_FileName)) {
@@ -150,7 +130,7 @@ void DebugLogBoxLine(const std::string& format, const std::vector<std::string>& 
 bool FolderWritable(const std::string& folder)
 {
     std::string posix;
-    if (Paths::ToPosix(WithoutFinalBackslashes(folder) + "\\$_Temp_$.$$$", posix) != 0)
+    if (Paths::ToPosix(TextPath::WithoutFinalBackslashes(folder) + "\\$_Temp_$.$$$", posix) != 0)
         return false;
     const int fd = ::open(posix.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -167,5 +147,5 @@ std::string TempFolder()
     const auto text = Paths::FromPosix(posix);
     if (!text || !FileSystem::DirectoryExists(*text))
         return "c:";
-    return WithoutFinalBackslashes(*text);
+    return TextPath::WithoutFinalBackslashes(*text);
 }

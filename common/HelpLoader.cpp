@@ -12,10 +12,12 @@
 #include <strings.h>
 
 namespace HelpLoader {
-HMODULE Module = nullptr;
-HtmlHelpAProc HtmlHelpA = nullptr;
-HtmlHelpWProc HtmlHelpW = nullptr;
-HtmlHelpAProc HtmlHelp = nullptr;
+
+TLoadedControl& Loaded()
+{
+    static TLoadedControl control;
+    return control;
+}
 
 namespace {
 
@@ -51,8 +53,8 @@ int ResolvePath(const char* pathText, char* posixPath, size_t size)
 
 void SetResolver()
 {
-    auto set =
-        reinterpret_cast<HtmlHelpSetPathResolverProc>(GetProcAddress(Module, "HtmlHelpSetPathResolver"));
+    auto set = reinterpret_cast<HtmlHelpSetPathResolverProc>(
+        GetProcAddress(Loaded().Module, "HtmlHelpSetPathResolver"));
     if (set != nullptr)
         set(&ResolvePath);
 }
@@ -70,18 +72,6 @@ std::string RegisteredPath()
 } // namespace HelpLoader
 
 bool HelpControlAutoLoad = true;
-
-namespace {
-
-// The Windows folder without its final "\".
-std::string WindowsDirectory()
-{
-    std::string folder = WindowsFolder();
-    folder.pop_back();
-    return folder;
-}
-
-} // namespace
 
 std::string HelpControlPath()
 {
@@ -103,29 +93,26 @@ std::string HelpControlPath()
 
 void LoadHelpControl()
 {
-    using namespace HelpLoader;
-    if (Module != nullptr)
+    HelpLoader::TLoadedControl& control = HelpLoader::Loaded();
+    if (control.Module != nullptr)
         return;
     const std::string path = HelpControlPath();
     if (path.empty() || !FileSystem::FileExists(path))
         return;
-    Module = LoadLibraryA(path);
-    if (Module == nullptr)
+    control.Module = LoadLibraryA(path);
+    if (control.Module == nullptr)
         return;
-    HtmlHelpA = reinterpret_cast<HtmlHelpAProc>(GetProcAddress(Module, "HtmlHelpA"));
-    HtmlHelp = HtmlHelpA;
-    HtmlHelpW = reinterpret_cast<HtmlHelpWProc>(GetProcAddress(Module, "HtmlHelpW"));
-    SetResolver();
+    control.HtmlHelpA = reinterpret_cast<HtmlHelpAProc>(GetProcAddress(control.Module, "HtmlHelpA"));
+    control.HtmlHelp = control.HtmlHelpA;
+    control.HtmlHelpW = reinterpret_cast<HtmlHelpWProc>(GetProcAddress(control.Module, "HtmlHelpW"));
+    HelpLoader::SetResolver();
 }
 
 void UnloadHelpControl()
 {
-    using namespace HelpLoader;
-    if (Module == nullptr)
+    HelpLoader::TLoadedControl& control = HelpLoader::Loaded();
+    if (control.Module == nullptr)
         return;
-    FreeLibrary(Module);
-    Module = nullptr;
-    HtmlHelpA = nullptr;
-    HtmlHelpW = nullptr;
-    HtmlHelp = nullptr;
+    FreeLibrary(control.Module);
+    control = {};
 }

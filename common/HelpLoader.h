@@ -13,12 +13,18 @@
 #include <string>
 
 namespace HelpLoader {
-// The loaded control (nullptr when none) and its entry points; HtmlHelp is the entry this program
-// calls help through, the ANSI one.
-extern HMODULE Module;
-extern HtmlHelpAProc HtmlHelpA;
-extern HtmlHelpWProc HtmlHelpW;
-extern HtmlHelpAProc HtmlHelp;
+// The loaded control and its entry points, all nullptr when none is loaded; HtmlHelp is the entry
+// this program calls help through, the ANSI one.
+struct TLoadedControl
+{
+    HMODULE Module = nullptr;
+    HtmlHelpAProc HtmlHelpA = nullptr;
+    HtmlHelpWProc HtmlHelpW = nullptr;
+    HtmlHelpAProc HtmlHelp = nullptr;
+};
+// The one loaded control of the program. LoadHelpControl and UnloadHelpControl fill and clear it;
+// tests put a stand-in entry point in it.
+TLoadedControl& Loaded();
 
 // The registered value of the control's path, as it stands (before "%SYSTEMROOT%" is expanded);
 // empty when none is set.

@@ -6,39 +6,37 @@
 #include "platform/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "platform/Module.h"
+#include "platform/TextPath.h"
 #include "platform/Version.h"
 
 #include <QDateTime>
 #include <QLocale>
 
 namespace HelpUnit {
-std::string _ModulePath;
-std::string _ModuleDir;
-std::string _ModuleName;
-std::string _RunDir;
+std::string ModulePath;
+std::string ModuleDir;
+std::string ModuleName;
+std::string RunDir;
 std::string LogFolder;
 bool DebugMode = false;
-std::string _hhVerStr;
-bool _hhInstalled = false;
-std::string _hhFriendlyVerStr;
-std::string _ieVerStr;
-bool _ieInstalled = false;
-std::string _ieFriendlyVerStr;
+std::string HhVerStr;
+bool HhInstalled = false;
+std::string HhFriendlyVerStr;
+std::string IeVerStr;
+bool IeInstalled = false;
+std::string IeFriendlyVerStr;
 
 namespace {
 
-std::string FolderWithoutBackslash(const std::string& path)
+// The folder of a path, without any final "\".
+std::string FolderWithoutBackslashes(const std::string& path)
 {
-    const size_t separator = path.find_last_of('\\');
-    std::string folder = separator == std::string::npos ? std::string() : path.substr(0, separator);
-    while (!folder.empty() && folder.back() == '\\')
-        folder.pop_back();
-    return folder;
+    return TextPath::WithoutFinalBackslashes(TextPath::FolderOf(path));
 }
 
 bool DebugSwitchGiven()
 {
-    if (FileSystem::FileExists(_ModuleDir + "\\debug.debug"))
+    if (FileSystem::FileExists(ModuleDir + "\\debug.debug"))
         return true;
     const std::vector<std::string> arguments = CommandLine::Arguments();
     for (const char* word : {"/debug", "-debug"})
@@ -108,23 +106,23 @@ void WriteProgram(TDLogFile& log)
     log.WriteLine("!EXE Version =       \t%s", {FileVersionText(program).Text});
     log.WriteLine("!Cmdline Param(s) =  \t%s", {JoinedParameters()});
     log.WriteLine("!Actual CmdLine =  \t%s", {CommandLine::RawCommandLine().substr(0, 255)});
-    log.WriteLine("!_RunDir =           \t%s", {_RunDir});
-    log.WriteLine("!_ModuleName =       \t%s", {_ModuleName});
-    log.WriteLine("!_ModuleDir =        \t%s", {_ModuleDir});
-    log.WriteLine("!_ModulePath =        \t%s", {_ModulePath});
-    log.WriteLine("!Module Version =       \t%s", {FileVersionText(_ModulePath).Text});
+    log.WriteLine("!_RunDir =           \t%s", {RunDir});
+    log.WriteLine("!_ModuleName =       \t%s", {ModuleName});
+    log.WriteLine("!_ModuleDir =        \t%s", {ModuleDir});
+    log.WriteLine("!_ModulePath =        \t%s", {ModulePath});
+    log.WriteLine("!Module Version =       \t%s", {FileVersionText(ModulePath).Text});
     log.WriteLine("-");
 }
 
 void WriteVersions(TDLogFile& log)
 {
-    log.WriteLine("!_hhInstalled =      \t%s", {YesNo(_hhInstalled)});
-    log.WriteLine("!_hhVerStr =         \t%s", {_hhVerStr});
-    log.WriteLine("!_hhFriendlyVerStr = \t%s", {_hhFriendlyVerStr});
+    log.WriteLine("!_hhInstalled =      \t%s", {YesNo(HhInstalled)});
+    log.WriteLine("!_hhVerStr =         \t%s", {HhVerStr});
+    log.WriteLine("!_hhFriendlyVerStr = \t%s", {HhFriendlyVerStr});
     log.WriteLine("-");
-    log.WriteLine("!_ieInstalled =      \t%s", {YesNo(_ieInstalled)});
-    log.WriteLine("!_ieVerStr =         \t%s", {_ieVerStr});
-    log.WriteLine("!_ieFriendlyVerStr = \t%s", {_ieFriendlyVerStr});
+    log.WriteLine("!_ieInstalled =      \t%s", {YesNo(IeInstalled)});
+    log.WriteLine("!_ieVerStr =         \t%s", {IeVerStr});
+    log.WriteLine("!_ieFriendlyVerStr = \t%s", {IeFriendlyVerStr});
     log.WriteLine("=");
 }
 
@@ -132,18 +130,18 @@ void WriteVersions(TDLogFile& log)
 
 void RunProbe()
 {
-    _ModulePath = Module::ProgramFilePath();
-    _ModuleDir = FolderWithoutBackslash(_ModulePath);
-    _ModuleName = _ModulePath.substr(_ModulePath.find_last_of('\\') + 1);
-    _RunDir = FolderWithoutBackslash(CommandLine::Arguments().front());
-    LogFolder = FolderWritable(_ModuleDir) ? _ModuleDir : TempFolder();
+    ModulePath = Module::ProgramFilePath();
+    ModuleDir = FolderWithoutBackslashes(ModulePath);
+    ModuleName = ModulePath.substr(ModulePath.find_last_of('\\') + 1);
+    RunDir = FolderWithoutBackslashes(CommandLine::Arguments().front());
+    LogFolder = FolderWritable(ModuleDir) ? ModuleDir : TempFolder();
     DebugMode = DebugSwitchGiven();
-    _hhVerStr = FileVersionText(HelpControlPath()).Text;
-    _hhInstalled = !_hhVerStr.empty();
-    _hhFriendlyVerStr = FriendlyHHVersion();
-    _ieVerStr = BrowserVersion().Text;
-    _ieInstalled = !_ieVerStr.empty();
-    _ieFriendlyVerStr = FriendlyIEVersion();
+    HhVerStr = FileVersionText(HelpControlPath()).Text;
+    HhInstalled = !HhVerStr.empty();
+    HhFriendlyVerStr = FriendlyHHVersion();
+    IeVerStr = BrowserVersion().Text;
+    IeInstalled = !IeVerStr.empty();
+    IeFriendlyVerStr = FriendlyIEVersion();
     DebugLogFile = std::make_unique<TDLogFile>(LogFolder + "\\HHDebug.txt", DebugMode, true, true, false);
 }
 

@@ -9,21 +9,19 @@
 
 class TDLogFile;
 
-// The names follow the help unit's own, leading underscores included; inside this namespace they
-// meet no name of the compiler's or the library's.
 namespace HelpUnit {
-extern std::string _ModulePath; // NOLINT(bugprone-reserved-identifier): the program's path text
-extern std::string _ModuleDir;  // NOLINT(bugprone-reserved-identifier): its folder, without final "\"
-extern std::string _ModuleName; // NOLINT(bugprone-reserved-identifier): its file name
-extern std::string _RunDir;     // NOLINT(bugprone-reserved-identifier): argument 0's folder, no final "\"
-extern std::string LogFolder;   // _ModuleDir when writable, else the temporary folder
+extern std::string ModulePath; // the program's path text
+extern std::string ModuleDir;  // its folder, without final "\"
+extern std::string ModuleName; // its file name
+extern std::string RunDir;     // argument 0's folder, without final "\"
+extern std::string LogFolder;  // ModuleDir when writable, else the temporary folder
 extern bool DebugMode;
-extern std::string _hhVerStr; // the help control's file version, empty when missing
-extern bool _hhInstalled;
-extern std::string _hhFriendlyVerStr;
-extern std::string _ieVerStr; // the browser component's version, empty when missing
-extern bool _ieInstalled;
-extern std::string _ieFriendlyVerStr;
+extern std::string HhVerStr; // the help control's file version, empty when missing
+extern bool HhInstalled;
+extern std::string HhFriendlyVerStr;
+extern std::string IeVerStr; // the browser component's version, empty when missing
+extern bool IeInstalled;
+extern std::string IeFriendlyVerStr;
 
 // Runs the probe in its order and creates DebugLogFile.
 void RunProbe();

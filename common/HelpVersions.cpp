@@ -119,9 +119,7 @@ FileVersion AdjustBrowserVersion(FileVersion version)
 
 FileVersion BrowserVersion()
 {
-    std::string system = WindowsFolder();
-    system.pop_back(); // the system folder without its final "\"
-    return AdjustBrowserVersion(FileVersionText(system + "\\Shdocvw.dll"));
+    return AdjustBrowserVersion(FileVersionText(WindowsDirectory() + "\\Shdocvw.dll"));
 }
 
 std::string FriendlyHHVersionOf(const FileVersion& version)

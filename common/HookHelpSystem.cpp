@@ -40,13 +40,6 @@ std::string Trimmed(const std::string& text)
     return text.substr(first, text.find_last_not_of(' ') + 1 - first);
 }
 
-std::string WindowsDirectory()
-{
-    std::string folder = WindowsFolder();
-    folder.pop_back();
-    return folder;
-}
-
 // A help viewer program of the Windows folder, started on a context; `missing` when it is absent.
 int RunViewer(const char* program, const std::string& arguments, int missing)
 {
@@ -60,10 +53,10 @@ int RunViewer(const char* program, const std::string& arguments, int missing)
 int ShowInControl(const std::string& helpPath, int32_t context)
 {
     // The control's file is there but could not be loaded: as good as not installed.
-    if (HelpLoader::HtmlHelp == nullptr)
+    if (HelpLoader::Loaded().HtmlHelp == nullptr)
         return HH_NOT_INSTALLED;
-    const HWND window = HelpLoader::HtmlHelp(GetDesktopWindow(), helpPath.c_str(), HH_HELP_CONTEXT,
-                                             uintptr_t(uint32_t(context)));
+    const HWND window = HelpLoader::Loaded().HtmlHelp(GetDesktopWindow(), helpPath.c_str(), HH_HELP_CONTEXT,
+                                                      uintptr_t(uint32_t(context)));
     if (window != nullptr)
         SetForegroundWindow(window);
     return HH_OK;
@@ -170,7 +163,7 @@ int ShowContext(const std::string& helpPath, int32_t context, uint8_t hostType)
 {
     DebugLog("ShowContext(\"%s\", %d)", helpPath, int(hostType));
     int code = HH_OK;
-    if (!HelpUnit::_hhInstalled)
+    if (!HelpUnit::HhInstalled)
         code = HH_NOT_INSTALLED;
     else if (hostType == hostHtmlHelp)
         code = ShowInControl(helpPath, context);
@@ -232,9 +225,9 @@ void HHShowError(int code)
 
 void CloseHelpWindows()
 {
-    if (HelpLoader::HtmlHelp == nullptr) // the control is not loaded
+    if (HelpLoader::Loaded().HtmlHelp == nullptr) // the control is not loaded
         return;
-    HelpLoader::HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    HelpLoader::Loaded().HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
     QThread::yieldCurrentThread();
 }
 

@@ -21,7 +21,7 @@ const char* HelpFolderFromProgram()
 std::optional<std::string> ExistingFile(const std::string& relative)
 {
     const std::filesystem::path folder = std::filesystem::path(Module::ProgramPosixPath()).parent_path();
-    const std::optional<std::string> path = Paths::FromPosix((folder / relative).lexically_normal().string());
+    std::optional<std::string> path = Paths::FromPosix((folder / relative).lexically_normal().string());
     if (!path || !FileSystem::FileExists(*path))
         return std::nullopt;
     return path;

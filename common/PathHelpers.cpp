@@ -37,6 +37,13 @@ std::string WindowsFolder()
     return folder + "\\";
 }
 
+std::string WindowsDirectory()
+{
+    std::string folder = WindowsFolder();
+    folder.pop_back();
+    return folder;
+}
+
 void EnsureFolder(const std::string& folder)
 {
     if (!FileSystem::DirectoryExists(folder))

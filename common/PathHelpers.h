@@ -21,6 +21,8 @@ std::string SpecialFolderPath(int csidl);
 // The "Windows directory" of the program: the folder of its system components (see README), with
 // a final "\".
 std::string WindowsFolder();
+// The same folder without its final "\", the way the system's own calls report it.
+std::string WindowsDirectory();
 
 // Creates the folder when no directory of that path exists; only the last level, failures ignored.
 void EnsureFolder(const std::string& folder);

@@ -5,19 +5,13 @@
 #include "platform/FileSystem.h"
 #include "platform/Module.h"
 #include "platform/SpecialFolders.h"
+#include "platform/TextPath.h"
 
 #include <QString>
 
 std::string PaletteFileName;
 
 namespace {
-
-// The part of a path text up to and including its last "\" or ":".
-std::string FolderPart(const std::string& path)
-{
-    const auto end = path.find_last_of("\\:");
-    return end == std::string::npos ? std::string() : path.substr(0, end + 1);
-}
 
 // The path with the extension of its last name replaced (or, without one, followed) by ext.
 std::string ChangeExtension(const std::string& path, const std::string& ext)
@@ -26,20 +20,6 @@ std::string ChangeExtension(const std::string& path, const std::string& ext)
     const auto dot = path.find_last_of('.');
     const bool hasExtension = dot != std::string::npos && (nameStart == std::string::npos || dot > nameStart);
     return (hasExtension ? path.substr(0, dot) : path) + ext;
-}
-
-// Lower case as the system's text conversion gives it: every letter of a UTF-8 text, or only the
-// ASCII letters of bytes that are not UTF-8 (which then pass unchanged).
-std::string LowerCase(const std::string& text)
-{
-    const QString wide = QString::fromUtf8(text.data(), qsizetype(text.size()));
-    if (wide.toUtf8() == QByteArray(text.data(), qsizetype(text.size())))
-        return wide.toLower().toStdString();
-    std::string lower = text;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return lower;
 }
 
 // The folder that holds the given folder (which ends with "\"): up to its "\" or ":" before.
@@ -56,28 +36,29 @@ std::string ParentOf(std::string folder)
 
 std::string ProgramFolder()
 {
-    return FolderPart(Module::ProgramFilePath());
+    return TextPath::FolderPart(Module::ProgramFilePath());
 }
 
 std::string ProgramParentFolder()
 {
-    return ParentOf(LowerCase(ProgramFolder()));
+    return ParentOf(TextPath::LowerText(ProgramFolder()));
 }
 
 std::string HelpFilePath()
 {
     const std::string program = Module::ProgramFilePath();
-    const std::string helpName = ChangeExtension(program.substr(FolderPart(program).size()), ".chm");
-    const std::string candidate = ProgramParentFolder() + "Aide\\" + helpName;
+    const std::string helpName =
+        ChangeExtension(program.substr(TextPath::FolderPart(program).size()), ".chm");
+    std::string candidate = ProgramParentFolder() + "Aide\\" + helpName;
     if (FileSystem::FileExists(candidate))
         return candidate;
     // Names on Linux differ by case, so the lower-cased folder may name nothing even when the
     // "Aide" folder is there; the folder as it is written then finds the file.
-    const std::string asWritten = ParentOf(ProgramFolder()) + "Aide\\" + helpName;
+    std::string asWritten = ParentOf(ProgramFolder()) + "Aide\\" + helpName;
     if (asWritten != candidate && FileSystem::FileExists(asWritten))
         return asWritten;
     // An installed copy keeps its help file in the data folder; one beside the program wins.
-    const std::string beside = ChangeExtension(program, ".chm");
+    std::string beside = ChangeExtension(program, ".chm");
     if (FileSystem::FileExists(beside))
         return beside;
     return InstalledLayout::ExistingFile(std::string(InstalledLayout::HelpFolderFromProgram()) + "/" +
@@ -89,7 +70,7 @@ std::string SharedDataFolder(int kind)
 {
     const int csidl = kind == MachineWideFolder ? SpecialFolders::CommonAppData : SpecialFolders::AppData;
     const std::string base = SpecialFolderPath(csidl);
-    const std::string result = base + "Varentis" + "\\" + "CAO" + "\\";
+    std::string result = base + "Varentis\\CAO\\";
     EnsureFolder(base + "Varentis");
     EnsureFolder(result);
     return result;

@@ -6,24 +6,13 @@
 #include "platform/CurrentDir.h"
 #include "platform/FileSystem.h"
 #include "platform/Label.h"
+#include "platform/ScopedFlag.h"
 #include "platform/Volumes.h"
 
 #include <QPainter>
 #include <algorithm>
 
 using namespace FileCtrl;
-
-namespace {
-
-// Clears a flag when the scope ends, also on an exception.
-struct FlagScope
-{
-    bool& Flag;
-    explicit FlagScope(bool& flag) : Flag(flag) { Flag = true; }
-    ~FlagScope() { Flag = false; }
-};
-
-} // namespace
 
 TDirectoryListBox::TDirectoryListBox(QWidget* parent) : TCustomListBox(parent)
 {
@@ -159,7 +148,7 @@ void TDirectoryListBox::SetDirectory(const std::string& newDirectory)
         return;
     const SplitResult parts = SplitPath(newDirectory);
     if (parts.Drive != Drive()) {
-        FlagScope inSetDir(m_InSetDir);
+        const TScopedFlag inSetDir(m_InSetDir);
         if (m_DriveList)
             m_DriveList->SetDrive(parts.Drive);
         else
@@ -269,14 +258,7 @@ void TDirectoryListBox::DrawLine(QPainter& painter, int row, const QRect& rect, 
     if (line.Glyph == GlyphClosed)
         indent = 4 * (BackslashCount(m_Directory) + 1) + 2;
     int glyphWidth = 16;
-    if (line.Glyph >= 0) {
-        const QPixmap& pixmap = m_Glyphs[line.Glyph];
-        glyphWidth = pixmap.width();
-        painter.drawPixmap(rect.left() + indent,
-                           (rect.top() + rect.top() + rect.height() - pixmap.height()) / 2, pixmap);
-    }
-    const int x = rect.left() + glyphWidth + indent + 4;
-    const QRect textRect(x, rect.top(), rect.right() - x + 1, rect.height());
-    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     DisplayText(DisplayCase(line.Text)));
+    if (line.Glyph >= 0)
+        glyphWidth = DrawLineGlyph(painter, rect, indent, m_Glyphs[line.Glyph]);
+    DrawLineText(painter, rect, glyphWidth + indent + 4, DisplayText(DisplayCase(line.Text)), Qt::AlignTop);
 }

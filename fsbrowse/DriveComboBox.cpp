@@ -3,9 +3,11 @@
 #include "fsbrowse/DirectoryListBox.h"
 #include "fsbrowse/FileCtrl.h"
 #include "fsbrowse/FileListBox.h"
+#include "fsbrowse/ListLines.h"
 #include "platform/Application.h"
 #include "platform/CurrentDir.h"
 #include "platform/Drives.h"
+#include "platform/TextPath.h"
 #include "platform/Volumes.h"
 
 #include <QAbstractItemView>
@@ -19,16 +21,6 @@ namespace {
 
 constexpr int GlyphRole = Qt::UserRole;
 constexpr int BytesRole = Qt::UserRole + 1;
-
-char LowerLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-char UpperLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
 
 // The drop-down's lines, painted by the drive list itself.
 class DriveLineDelegate : public QStyledItemDelegate
@@ -92,7 +84,7 @@ std::string TDriveComboBox::VolumeLabelText(char letter)
 
 std::string TDriveComboBox::RemoteNameText(char letter)
 {
-    const auto remote = Volumes::GetRemoteName(std::string(1, UpperLetter(letter)) + ":");
+    const auto remote = Volumes::GetRemoteName(std::string(1, TextPath::AsciiUpper(letter)) + ":");
     if (!remote)
         return VolumeLabelText(letter);
     return (letter >= 'A' && letter <= 'Z') ? UpperText(*remote) : LowerText(*remote);
@@ -115,7 +107,7 @@ void TDriveComboBox::BuildLines()
         char letter = char('a' + n);
         const DriveKind kind = GetDriveKind(std::string(1, letter) + ":\\");
         if (m_TextCase == tcUpperCase)
-            letter = UpperLetter(letter);
+            letter = TextPath::AsciiUpper(letter);
         const std::string prefix = std::string(1, letter) + ": ";
         switch (kind) {
         case DriveKind::Removable:
@@ -142,16 +134,17 @@ void TDriveComboBox::BuildLines()
 
 void TDriveComboBox::SetDrive(char letter)
 {
-    if (currentIndex() >= 0 && LowerLetter(letter) == LowerLetter(m_Drive))
+    if (currentIndex() >= 0 && TextPath::AsciiLower(letter) == TextPath::AsciiLower(m_Drive))
         return;
     if (letter == 0) {
         m_Drive = 0;
         setCurrentIndex(-1);
     } else {
-        m_Drive = m_TextCase == tcUpperCase ? UpperLetter(letter) : LowerLetter(letter);
+        m_Drive = m_TextCase == tcUpperCase ? TextPath::AsciiUpper(letter) : TextPath::AsciiLower(letter);
         for (int i = 0; i < count(); ++i) {
             const std::string text = Item(i);
-            if (text.size() >= 2 && LowerLetter(text[0]) == LowerLetter(m_Drive) && text[1] == ':') {
+            if (text.size() >= 2 && TextPath::AsciiLower(text[0]) == TextPath::AsciiLower(m_Drive) &&
+                text[1] == ':') {
                 setCurrentIndex(i);
                 break;
             }
@@ -248,14 +241,8 @@ void TDriveComboBox::DrawLine(QPainter& painter, int i, const QRect& rect, bool 
     painter.setFont(font());
     int glyphWidth = 16;
     const QVariant glyph = itemData(i, GlyphRole);
-    if (glyph.isValid() && glyph.toInt() >= 0 && glyph.toInt() < GlyphCount) {
-        const QPixmap& pixmap = m_Glyphs[glyph.toInt()];
-        glyphWidth = pixmap.width();
-        painter.drawPixmap(rect.left() + 2, (rect.top() + rect.top() + rect.height() - pixmap.height()) / 2,
-                           pixmap);
-    }
-    const QRect textRect(rect.left() + glyphWidth + 6, rect.top(),
-                         rect.right() - rect.left() - glyphWidth - 5, rect.height());
+    if (glyph.isValid() && glyph.toInt() >= 0 && glyph.toInt() < GlyphCount)
+        glyphWidth = DrawLineGlyph(painter, rect, 2, m_Glyphs[glyph.toInt()]);
     // Plain text: "&" is drawn as itself.
-    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, DisplayText(Item(i)));
+    DrawLineText(painter, rect, glyphWidth + 6, DisplayText(Item(i)), Qt::AlignVCenter);
 }

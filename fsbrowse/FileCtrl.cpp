@@ -21,28 +21,6 @@ namespace FileCtrl {
 
 namespace {
 
-bool IsAscii(const std::string& text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-bool IsUtf8(const std::string& text)
-{
-    const QByteArray bytes = QByteArray::fromRawData(text.data(), qsizetype(text.size()));
-    return QString::fromUtf8(bytes).toUtf8() == bytes;
-}
-
-template <typename AsciiMap, typename WideMap>
-std::string MapCase(const std::string& text, AsciiMap ascii, WideMap wide)
-{
-    if (IsAscii(text) || !IsUtf8(text)) {
-        std::string out = text;
-        std::transform(out.begin(), out.end(), out.begin(), ascii);
-        return out;
-    }
-    return wide(QString::fromUtf8(text.data(), qsizetype(text.size()))).toStdString();
-}
-
 // The collator of the lists. The C and POSIX locales collate by code point, which puts every
 // accented name after "z"; a French user's folders then read wrongly, so those locales get the
 // French collation instead. Secondary strength: "é" sorts with "e", after it when all else ties.
@@ -177,20 +155,6 @@ SplitResult SplitPath(const std::string& text)
     return result;
 }
 
-std::string LowerText(const std::string& text)
-{
-    return MapCase(
-        text, [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; },
-        [](const QString& s) { return s.toLower(); });
-}
-
-std::string UpperText(const std::string& text)
-{
-    return MapCase(
-        text, [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; },
-        [](const QString& s) { return s.toUpper(); });
-}
-
 std::vector<size_t> SortedOrder(const std::vector<std::string_view>& names)
 {
     const QCollator collator = ListCollator();
@@ -232,7 +196,8 @@ std::string MinimizeName(const std::string& path, const QFont& font, int maxWidt
     while (!dirs.empty()) {
         const auto slash = dirs.find('\\');
         dirs = slash == std::string::npos ? std::string() : dirs.substr(slash + 1);
-        const std::string candidate = drive + "\\...\\" + dirs + name;
+        std::string candidate = drive;
+        candidate.append("\\...\\").append(dirs).append(name);
         if (fits(candidate))
             return candidate;
     }

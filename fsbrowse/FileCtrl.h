@@ -6,6 +6,8 @@
 // case mapping, glyph loading with a transparent colour, and the font's line height. UI thread
 // only, like the emulated current directory these helpers read and change.
 
+#include "platform/TextPath.h"
+
 #include <QFont>
 #include <QPixmap>
 #include <string>
@@ -39,8 +41,8 @@ struct SplitResult
 SplitResult SplitPath(const std::string& text);
 
 // The locale's case mapping of a byte text (UTF-8 where valid, ASCII rules elsewhere).
-std::string LowerText(const std::string& text);
-std::string UpperText(const std::string& text);
+using TextPath::LowerText;
+using TextPath::UpperText;
 // The order in which the lists show names: the user locale's collation (a fixed French one when
 // the locale is C or POSIX), letter case ignored, accents a secondary difference, digits compared
 // as text. Names that collate equal (they differ only in case, or show the same text) follow in

@@ -283,13 +283,7 @@ void TFileListBox::DrawLine(QPainter& painter, int row, const QRect& rect, bool 
     FillLine(painter, rect, selected);
     int offset = 2;
     const int glyph = Lines()[size_t(row)].Glyph;
-    if (m_ShowGlyphs && glyph >= 0) {
-        const QPixmap& pixmap = m_Glyphs[glyph];
-        painter.drawPixmap(rect.left() + 2, (rect.top() + rect.top() + rect.height() - pixmap.height()) / 2,
-                           pixmap);
-        offset = pixmap.width() + 6;
-    }
-    const QRect textRect(rect.left() + offset, rect.top(), rect.width() - offset, rect.height());
-    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     DisplayText(Lines()[size_t(row)].Text));
+    if (m_ShowGlyphs && glyph >= 0)
+        offset += DrawLineGlyph(painter, rect, offset, m_Glyphs[glyph]) + 4;
+    DrawLineText(painter, rect, offset, DisplayText(Lines()[size_t(row)].Text), Qt::AlignTop);
 }

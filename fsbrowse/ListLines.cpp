@@ -7,6 +7,20 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+int DrawLineGlyph(QPainter& painter, const QRect& line, int offset, const QPixmap& glyph)
+{
+    painter.drawPixmap(line.left() + offset, (line.top() + line.top() + line.height() - glyph.height()) / 2,
+                       glyph);
+    return glyph.width();
+}
+
+void DrawLineText(QPainter& painter, const QRect& line, int offset, const QString& text,
+                  Qt::Alignment vertical)
+{
+    const QRect textRect(line.left() + offset, line.top(), line.width() - offset, line.height());
+    painter.drawText(textRect, Qt::AlignLeft | vertical | Qt::TextSingleLine, text);
+}
+
 int TListLines::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(m_Lines.size());

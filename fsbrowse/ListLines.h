@@ -18,6 +18,12 @@ struct ListLine
     int Glyph = -1; // the owner's glyph number, -1 for none
 };
 
+// The drawing the three lists share. A line's glyph is drawn `offset` pixels into the line, centred
+// vertically; the result is its width. The text goes from `offset` pixels into the line to its end.
+int DrawLineGlyph(QPainter& painter, const QRect& line, int offset, const QPixmap& glyph);
+void DrawLineText(QPainter& painter, const QRect& line, int offset, const QString& text,
+                  Qt::Alignment vertical);
+
 class TListLines : public QAbstractListModel
 {
     Q_OBJECT

@@ -16,8 +16,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace ChmReader {
 
 namespace {

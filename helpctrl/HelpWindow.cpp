@@ -86,8 +86,8 @@ void HelpWindow::BuildToolBar()
     bar->setMovable(false);
     bar->toggleViewAction()->setVisible(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    const auto add = [this, bar](const QIcon& icon, const QString& text, const char* name,
-                                 const QKeySequence& keys, const QString& tip) {
+    const auto add = [bar](const QIcon& icon, const QString& text, const char* name, const QKeySequence& keys,
+                           const QString& tip) {
         QAction* action = bar->addAction(icon, text);
         action->setObjectName(QString::fromLatin1(name));
         action->setShortcut(keys);

@@ -102,53 +102,47 @@ enum Result : uint32_t
     MCIERR_OUTPUT_NOT_ANSWERING = 321,
 };
 
-// Parameter records. Callback is the object that receives the completion of a command sent with
-// MCI_NOTIFY (see MciNotifyEvent in MciDevice.h).
+// Parameter records. Every record is a MciGenericParms, whose Callback is the object that
+// receives the completion of a command sent with MCI_NOTIFY (see MciNotifyEvent in MciDevice.h).
 struct MciGenericParms
 {
     QObject* Callback = nullptr;
 };
 
-struct MciOpenParms
+struct MciOpenParms : MciGenericParms
 {
-    QObject* Callback = nullptr;
     uint16_t DeviceId = 0;
     const char* DeviceType = nullptr;
     const char* ElementName = nullptr;
     const char* Alias = nullptr;
 };
 
-struct MciPlayParms
+struct MciPlayParms : MciGenericParms
 {
-    QObject* Callback = nullptr;
     uint32_t From = 0;
     uint32_t To = 0;
 };
 
-struct MciSeekParms
+struct MciSeekParms : MciGenericParms
 {
-    QObject* Callback = nullptr;
     uint32_t To = 0;
 };
 
-struct MciStatusParms
+struct MciStatusParms : MciGenericParms
 {
-    QObject* Callback = nullptr;
     uint32_t Return = 0;
     uint32_t Item = 0;
     uint32_t Track = 0;
 };
 
-struct MciSetParms
+struct MciSetParms : MciGenericParms
 {
-    QObject* Callback = nullptr;
     uint32_t TimeFormat = 0;
     uint32_t Audio = 0;
 };
 
-struct MciGetDevCapsParms
+struct MciGetDevCapsParms : MciGenericParms
 {
-    QObject* Callback = nullptr;
     uint32_t Return = 0;
     uint32_t Item = 0;
 };
@@ -161,9 +155,8 @@ struct MciRect
     int32_t Bottom = 0;
 };
 
-struct MciWhereParms
+struct MciWhereParms : MciGenericParms
 {
-    QObject* Callback = nullptr;
     MciRect Rect;
 };
 

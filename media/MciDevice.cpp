@@ -355,13 +355,13 @@ uint32_t Close(uint16_t id)
     return MCIERR_NONE;
 }
 
-uint32_t Resume(Device& device, uint16_t id, uint32_t flags, void* params)
+uint32_t Resume(Device& device, uint16_t id, uint32_t flags, MciGenericParms* params)
 {
     if (device.Sound->GetMode() != SoundDevice::Mode::Paused)
         return MCIERR_NONAPPLICABLE_FUNCTION;
     TakeOverRequest(device, id, flags);
     if ((flags & MCI_NOTIFY) != 0) {
-        QObject* callback = params != nullptr ? static_cast<MciGenericParms*>(params)->Callback : nullptr;
+        QObject* callback = params != nullptr ? params->Callback : nullptr;
         device.Request = Pending{callback, ++LastTicket};
     }
     device.Sound->Resume(device.Request ? device.Request->Ticket : 0);
@@ -387,7 +387,7 @@ uint32_t Seek(Device& device, uint16_t id, uint32_t flags, const MciSeekParms* p
     return MCIERR_NONE;
 }
 
-uint32_t Execute(uint16_t id, Device& device, uint32_t command, uint32_t flags, void* params)
+uint32_t Execute(uint16_t id, Device& device, uint32_t command, uint32_t flags, MciGenericParms* params)
 {
     switch (command) {
     case MCI_CLOSE:
@@ -419,12 +419,11 @@ uint32_t Execute(uint16_t id, Device& device, uint32_t command, uint32_t flags, 
     }
 }
 
-QPointer<QObject> CallbackOf(uint32_t command, void* params)
+QPointer<QObject> CallbackOf(uint32_t command, MciGenericParms* params)
 {
-    // Every record starts with its callback, as the open record does.
     if (params == nullptr || command == MCI_OPEN)
         return nullptr;
-    return static_cast<MciGenericParms*>(params)->Callback;
+    return params->Callback;
 }
 
 } // namespace
@@ -435,7 +434,7 @@ QEvent::Type MciNotifyEvent::EventType()
     return type;
 }
 
-uint32_t SendCommand(uint16_t deviceId, uint32_t command, uint32_t flags, void* params)
+uint32_t SendCommand(uint16_t deviceId, uint32_t command, uint32_t flags, MciGenericParms* params)
 {
     if (Observer()) {
         if (std::optional<uint32_t> answer = Observer()(deviceId, command, flags, params))

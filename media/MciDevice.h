@@ -32,15 +32,15 @@ public:
     uint16_t DeviceId;
 };
 
-uint32_t SendCommand(uint16_t deviceId, uint32_t command, uint32_t flags, void* params);
+uint32_t SendCommand(uint16_t deviceId, uint32_t command, uint32_t flags, MciGenericParms* params);
 
 // The text of a result code into buffer (always terminated); false when the code has none.
 bool GetErrorString(uint32_t error, char* buffer, size_t size);
 
 // Tests: sees every command before the layer does; a returned code answers the command instead of
 // the layer (nothing is executed then).
-using CommandObserver =
-    std::function<std::optional<uint32_t>(uint16_t deviceId, uint32_t command, uint32_t flags, void* params)>;
+using CommandObserver = std::function<std::optional<uint32_t>(uint16_t deviceId, uint32_t command,
+                                                              uint32_t flags, MciGenericParms* params)>;
 void SetCommandObserver(CommandObserver observer);
 
 // How many devices are open (tests and leak checks).

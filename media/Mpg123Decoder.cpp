@@ -17,7 +17,7 @@ void InitLibrary()
     std::call_once(once, [] { mpg123_init(); });
 }
 
-Mpg123Decoder::OpenResult ResultForMissing(const std::string& posixPath)
+Mpg123Decoder::OpenResult CheckReadable(const std::string& posixPath)
 {
     struct stat info
     {
@@ -46,7 +46,7 @@ Mpg123Decoder::~Mpg123Decoder() = default;
 Mpg123Decoder::OpenResult Mpg123Decoder::Open(const std::string& posixPath)
 {
     InitLibrary();
-    if (OpenResult missing = ResultForMissing(posixPath); missing != OpenResult::Ok)
+    if (OpenResult missing = CheckReadable(posixPath); missing != OpenResult::Ok)
         return missing;
     int error = MPG123_OK;
     m_Handle.reset(mpg123_new(nullptr, &error));
@@ -133,7 +133,7 @@ size_t Mpg123Decoder::Read(unsigned char* buffer, size_t capacity, bool* failed)
         if (result == MPG123_DONE)
             m_Ended = done == 0;
         else if (result != MPG123_OK && result != MPG123_NEW_FORMAT)
-            return Stop(result, done, failed);
+            return RecordDecodeEnd(result, done, failed);
         if (done > 0)
             return done;
     }
@@ -144,7 +144,7 @@ size_t Mpg123Decoder::Read(unsigned char* buffer, size_t capacity, bool* failed)
 // The decoder stopped with an error. A frame of another format (a file stitched from two) only ends
 // the playable part; anything else is a failure of the device while playing. What was decoded
 // before the error still plays.
-size_t Mpg123Decoder::Stop(int result, size_t done, bool* failed)
+size_t Mpg123Decoder::RecordDecodeEnd(int result, size_t done, bool* failed)
 {
     m_Ended = true;
     m_Failed = result != MPG123_BAD_OUTFORMAT;

@@ -6,6 +6,8 @@
 // reading the file; without one the file's frames are scanned once at open. Encoder delay and
 // padding are trimmed (gapless), so the samples decoded are the samples that the length counts.
 
+#include "media/OpenResult.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,15 +18,8 @@ struct mpg123_handle_struct;
 class Mpg123Decoder
 {
 public:
-    // Why an open failed, in the device layer's terms.
-    enum class OpenResult
-    {
-        Ok,
-        NotFound,
-        Unreadable,
-        NotMp3,
-        OutOfMemory
-    };
+    // Why an open failed, in the device layer's terms (never NoOutput nor OutputNotAnswering).
+    using OpenResult = ::OpenResult;
 
     Mpg123Decoder();
     ~Mpg123Decoder();
@@ -64,5 +59,5 @@ private:
     bool ConfigureHandle();
     bool LockFormat();
     bool MeasureLength();
-    size_t Stop(int result, size_t done, bool* failed);
+    size_t RecordDecodeEnd(int result, size_t done, bool* failed);
 };

@@ -19,23 +19,6 @@ constexpr int64_t MostMilliseconds = 500;
 // never runs ahead of the sound by more than that.
 constexpr int64_t TailMilliseconds = 200;
 
-SoundDevice::OpenResult FromDecoder(Mpg123Decoder::OpenResult result)
-{
-    switch (result) {
-    case Mpg123Decoder::OpenResult::Ok:
-        return SoundDevice::OpenResult::Ok;
-    case Mpg123Decoder::OpenResult::NotFound:
-        return SoundDevice::OpenResult::NotFound;
-    case Mpg123Decoder::OpenResult::Unreadable:
-        return SoundDevice::OpenResult::Unreadable;
-    case Mpg123Decoder::OpenResult::OutOfMemory:
-        return SoundDevice::OpenResult::OutOfMemory;
-    case Mpg123Decoder::OpenResult::NotMp3:
-        break;
-    }
-    return SoundDevice::OpenResult::NotMp3;
-}
-
 } // namespace
 
 SoundDevice::SoundDevice(EndHandler onEnd) : m_OnEnd(std::move(onEnd))
@@ -52,7 +35,7 @@ SoundDevice::~SoundDevice()
 
 SoundDevice::OpenResult SoundDevice::Open(const std::string& posixPath)
 {
-    OpenResult result = FromDecoder(m_Decoder.Open(posixPath));
+    OpenResult result = m_Decoder.Open(posixPath);
     if (result != OpenResult::Ok)
         return result;
     m_MediaName = posixPath.substr(posixPath.find_last_of('/') + 1);

@@ -37,17 +37,7 @@ public:
     using EndHandler = std::function<void(uint64_t ticket, bool failed)>;
 
     // How Open went, in the layer's terms.
-    enum class OpenResult
-    {
-        Ok,
-        NotFound,
-        Unreadable,
-        NotMp3,
-        OutOfMemory,
-        NoOutput,
-        // A sound server is there and did not answer within its limit.
-        OutputNotAnswering
-    };
+    using OpenResult = ::OpenResult;
 
     explicit SoundDevice(EndHandler onEnd);
     // Stops the sound and ends the worker.

@@ -2,6 +2,7 @@
 
 #include "platform/Drives.h"
 #include "platform/Paths.h"
+#include "platform/TextPath.h"
 #include "platform/WinError.h"
 
 #include <cerrno>
@@ -19,11 +20,6 @@ struct State
     std::string Current;
     std::map<char, std::string> PerDrive; // key: lower-case letter
 };
-
-char Lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 std::optional<State>& TheState()
 {
@@ -50,7 +46,7 @@ State& Initialised()
     }
     state->Current = *text;
     if ((*text)[1] == ':')
-        state->PerDrive[Lower((*text)[0])] = *text;
+        state->PerDrive[TextPath::AsciiLower((*text)[0])] = *text;
     return *state;
 }
 
@@ -111,14 +107,14 @@ int Set(const std::string& text)
     }
     state.Current = full;
     if (full.size() >= 2 && full[1] == ':')
-        state.PerDrive[Lower(full[0])] = full;
+        state.PerDrive[TextPath::AsciiLower(full[0])] = full;
     return WinError::Success;
 }
 
 std::string OfDrive(char letter)
 {
     State& state = Initialised();
-    const auto found = state.PerDrive.find(Lower(letter));
+    const auto found = state.PerDrive.find(TextPath::AsciiLower(letter));
     if (found != state.PerDrive.end()) {
         std::string text = found->second;
         text[0] = letter; // the drive letter reads back as it was asked for

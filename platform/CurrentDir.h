@@ -11,9 +11,10 @@ namespace CurrentDir {
 // The current directory, e.g. "c:\home\ana"; at first use, the process's working directory.
 std::string Get();
 
-// Makes a directory current. Returns 0, or the Windows error code (2 or 3 when it does not exist,
-// 267 when it is a file, 5 when it may not be entered, 21 when its drive is not ready, 3 for an
-// unknown drive letter) and then changes nothing.
+// Makes a directory current. Returns 0, or the Windows error code (WinError.h: FileNotFound or
+// PathNotFound when it does not exist, NotADirectory when it is a file, AccessDenied when it may not
+// be entered, NotReady when its drive is not ready, PathNotFound for an unknown drive letter) and
+// then changes nothing. Throws nothing.
 int Set(const std::string& text);
 
 // Drive letter's current directory: the last one made current on that drive, else its root

@@ -17,7 +17,7 @@ namespace {
 // The first line of every assignments file; a file without it is not ours.
 constexpr std::string_view Magic = "quelmo-drive-letters 1";
 // Far more than 23 entries ever need; a larger file is not ours.
-constexpr off_t MaxFileSize = 64 * 1024;
+constexpr off_t MaxFileSize = off_t{64} * 1024;
 constexpr char FirstLetter = 'd';
 constexpr char LastLetter = 'z';
 

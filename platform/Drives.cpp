@@ -244,7 +244,8 @@ std::vector<Volume> VolumesOf(const std::string& mountinfo, DriveInfo& root, con
     }
     UuidLinks uuids(byUuidFolder);
     std::vector<Volume> volumes;
-    for (auto& [mountPoint, volume] : byMountPoint) {
+    for (auto& entry : byMountPoint) {
+        Volume& volume = entry.second;
         volume.Key = VolumeKey(volume.Mount, uuids);
         if (std::none_of(volumes.begin(), volumes.end(),
                          [&](const Volume& other) { return other.Key == volume.Key; }))
@@ -328,6 +329,7 @@ DriveTable DriveTable::FromMountTable(const std::string& mountinfo, const std::s
     DriveInfo rootDrive{'c', "/", DriveKind::Fixed, "", "", "", "", false};
     const std::vector<Volume> volumes = VolumesOf(mountinfo, rootDrive, byUuidFolder);
     std::vector<std::string> keys;
+    keys.reserve(volumes.size());
     for (const Volume& volume : volumes)
         keys.push_back(volume.Key);
     DriveLetters letters = DriveLetters::Load(lettersFile);

@@ -17,8 +17,8 @@ private:
     std::string m_Message;
 };
 
-// An operating-system I/O failure with its Windows error code (2 missing file, 3 missing path, 5
-// access refused, 21 not ready...). The message depends on the code; see InOutErrorMessage.
+// An operating-system I/O failure with its Windows error code (WinError.h: FileNotFound,
+// PathNotFound, AccessDenied, NotReady...). The message depends on the code; see InOutErrorMessage.
 class EInOutError : public Exception
 {
 public:

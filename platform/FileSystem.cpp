@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include "platform/Paths.h"
+#include "platform/TextPath.h"
 #include "platform/WinError.h"
 
 #include <QString>
@@ -14,19 +15,6 @@
 namespace FileSystem {
 
 namespace {
-
-bool IsAscii(const std::string& text)
-{
-    for (unsigned char c : text)
-        if (c >= 0x80)
-            return false;
-    return true;
-}
-
-char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // Glob matching with backtracking on the last "*": linear for the patterns the program uses.
 template <typename Char, typename Eq>
@@ -107,9 +95,9 @@ bool MatchesPattern(const std::string& name, const std::string& pattern)
 {
     if (pattern == "*.*" || pattern == "*")
         return true;
-    if (IsAscii(name) && IsAscii(pattern))
+    if (TextPath::IsAscii(name) && TextPath::IsAscii(pattern))
         return Glob(name.data(), name.size(), pattern.data(), pattern.size(),
-                    [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
+                    [](char a, char b) { return TextPath::AsciiLower(a) == TextPath::AsciiLower(b); });
     const QString wideName = QString::fromUtf8(name).toCaseFolded();
     const QString widePattern = QString::fromUtf8(pattern).toCaseFolded();
     return Glob(wideName.constData(), size_t(wideName.size()), widePattern.constData(),

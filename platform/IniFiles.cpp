@@ -227,7 +227,7 @@ std::string WriteTarget(std::string path)
             return path;
         std::string next(target, size_t(n));
         if (next[0] != '/')
-            next = path.substr(0, path.rfind('/') + 1) + next;
+            next.insert(0, path, 0, path.rfind('/') + 1);
         path = next;
     }
     return path;

@@ -27,8 +27,9 @@ std::string DrivePart(const std::string& text);
 // never above the root; no final "\" except at a root ("c:\").
 std::string ExpandPath(const std::string& text);
 
-// The POSIX path of a path text (expanded first). Returns 0, or the Windows error code: 3 for a
-// drive letter that names no drive, 53 for a network share that no drive maps.
+// The POSIX path of a path text (expanded first). Returns 0, or the Windows error code (WinError.h):
+// PathNotFound for a drive letter that names no drive, BadNetPath for a network share that no drive
+// maps. Throws nothing.
 int ToPosix(const std::string& text, std::string& posixPath);
 
 // The path text of an absolute POSIX path, through the drive with the longest mount root that

@@ -60,7 +60,7 @@ std::string PosixPath(int csidl)
     if (csidl == AppData) {
         const std::string config = Env("XDG_CONFIG_HOME");
         // The XDG base-directory rules ignore relative values.
-        const std::string path =
+        std::string path =
             WithoutFinalSlash(!config.empty() && config[0] == '/' ? config : HomeFolder() + "/.config");
         // A new account has no such folder yet; the program's settings must still be kept.
         CreateMissingFolders(path);

@@ -10,15 +10,15 @@ TTimer::TTimer(QWidget* parent) : QWidget(parent)
     m_Timer.start();
 }
 
-void TTimer::setInterval(int milliseconds)
+void TTimer::SetInterval(int milliseconds)
 {
     m_Timer.setInterval(milliseconds);
 }
 
-void TTimer::setActive(bool active)
+void TTimer::SetEnabled(bool enabled)
 {
-    m_Active = active;
-    if (active)
+    m_Active = enabled;
+    if (enabled)
         m_Timer.start();
     else
         m_Timer.stop();

@@ -9,15 +9,16 @@
 class TTimer : public QWidget
 {
     Q_OBJECT
-    Q_PROPERTY(int Interval READ interval WRITE setInterval)
-    Q_PROPERTY(bool Enabled READ active WRITE setActive)
+    Q_PROPERTY(int Interval READ Interval WRITE SetInterval)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
 public:
     explicit TTimer(QWidget* parent = nullptr);
 
-    int interval() const { return m_Timer.interval(); }
-    void setInterval(int milliseconds);
-    bool active() const { return m_Active; }
-    void setActive(bool active);
+    int Interval() const { return m_Timer.interval(); }
+    void SetInterval(int milliseconds);
+    // The switch of the component, apart from QWidget::isEnabled (the timer is never seen).
+    bool Enabled() const { return m_Active; }
+    void SetEnabled(bool enabled);
 
 signals:
     void OnTimer();

@@ -48,7 +48,7 @@ TTrayIcon::~TTrayIcon()
         RemoveFromArea();
 }
 
-void TTrayIcon::SetVisible(bool visible)
+void TTrayIcon::SetInTray(bool visible)
 {
     if (visible == m_Visible)
         return;

@@ -22,7 +22,7 @@ class QSystemTrayIcon;
 class TTrayIcon : public QWidget
 {
     Q_OBJECT
-    Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    Q_PROPERTY(bool Visible READ InTray WRITE SetInTray)
     Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
     Q_PROPERTY(QIcon Icon READ Icon WRITE SetIcon)
     Q_PROPERTY(QString BalloonTitle MEMBER m_BalloonTitle)
@@ -47,9 +47,9 @@ public:
     explicit TTrayIcon(QWidget* parent = nullptr);
     ~TTrayIcon() override;
 
-    bool Visible() const { return m_Visible; }
+    bool InTray() const { return m_Visible; }
     // True adds the icon, false removes it; the value it already has changes nothing.
-    void SetVisible(bool visible);
+    void SetInTray(bool visible);
 
     QString Hint() const { return m_Hint; }
     void SetHint(const QString& hint);

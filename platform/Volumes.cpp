@@ -140,7 +140,8 @@ std::optional<std::string> LabelFromLinks(const std::string& device, const std::
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        if (RealPath(byLabelDir + "/" + name) == target)
+        std::string link = byLabelDir;
+        if (RealPath(link.append("/").append(name)) == target)
             return UnescapeUdev(name);
     }
     return std::nullopt;

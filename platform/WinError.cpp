@@ -44,9 +44,7 @@ int WinErrorFromErrno(int errnoValue)
         return WinError::DirNotEmpty;
     case ELOOP:
         return WinError::CantResolveFilename;
-    case EIO:
-        return WinError::IoDevice;
-    default:
+    default: // EIO and every error without a closer match
         return WinError::IoDevice;
     }
 }

@@ -28,7 +28,7 @@ double OpenOnce(const std::string& pathText, QWidget** window)
 {
     QElapsedTimer timer;
     timer.start();
-    *window = WidgetOfHandle(HelpLoader::HtmlHelpA(nullptr, pathText.c_str(), HH_HELP_CONTEXT, 0));
+    *window = WidgetOfHandle(HelpLoader::Loaded().HtmlHelpA(nullptr, pathText.c_str(), HH_HELP_CONTEXT, 0));
     if (*window == nullptr)
         return -1;
     if (std::getenv("HELPBENCH_SPLIT") != nullptr)
@@ -40,7 +40,7 @@ double OpenOnce(const std::string& pathText, QWidget** window)
 
 void CloseAll()
 {
-    HelpLoader::HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    HelpLoader::Loaded().HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
     QCoreApplication::processEvents();
 }
 
@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     if (argc < 3)
         return std::fprintf(stderr, "usage: helpbench FILE COUNT | helpbench damaged FILE\n"), 2;
     LoadHelpControl();
-    if (HelpLoader::HtmlHelpA == nullptr)
+    if (HelpLoader::Loaded().HtmlHelpA == nullptr)
         return std::fprintf(stderr, "no help control (QUELMO_HHCTRL)\n"), 1;
     const bool damaged = std::string(argv[1]) == "damaged";
     const std::string posix = damaged ? argv[2] : argv[1];

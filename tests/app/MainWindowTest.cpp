@@ -74,8 +74,8 @@ TEST_F(MainWindowTest, DesignGeometryFontsAndTexts)
     EXPECT_EQ(form.LabInfo1->text(), "Informations");
     EXPECT_EQ(form.LabInfo2->text(), "Informations");
     EXPECT_FALSE(form.Media1->isVisible());
-    EXPECT_EQ(form.Timer1->interval(), 1000);
-    EXPECT_TRUE(form.Timer1->active());
+    EXPECT_EQ(form.Timer1->Interval(), 1000);
+    EXPECT_TRUE(form.Timer1->Enabled());
 
     const std::pair<QPushButton*, QSize> glyphs[] = {
         {form.BtnL, {42, 26}},    {form.BitBtn3, {25, 25}}, {form.BtnS, {25, 25}},

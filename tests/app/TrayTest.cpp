@@ -67,7 +67,7 @@ TEST_F(TrayStateTest, IconDesign)
     TForm1 form;
     // The tooltip is the title of the moment the window was created, not a later one.
     TApplication::Instance()->SetTitle("chanson.mp3");
-    EXPECT_FALSE(form.TrayIcon->Visible());
+    EXPECT_FALSE(form.TrayIcon->InTray());
     EXPECT_EQ(form.TrayIcon->Hint(), "Quelmo");
     EXPECT_EQ(form.TrayIcon->BalloonTitle(), "Lecteur Quelmo");
     EXPECT_EQ(form.TrayIcon->BalloonHint(), "Lecteur Quelmo");
@@ -147,7 +147,7 @@ TEST_F(TrayStateTest, StatesAndTransitions)
             EXPECT_EQ(form.isMinimized(), step.Expected == Minimised) << step.Step;
         }
         EXPECT_EQ(TApplication::Instance()->IsMinimized(), step.Expected != Normal) << step.Step;
-        EXPECT_EQ(form.TrayIcon->Visible(), step.Expected != Normal) << step.Step;
+        EXPECT_EQ(form.TrayIcon->InTray(), step.Expected != Normal) << step.Step;
         EXPECT_EQ(area.Icons, step.Expected != Normal ? 1 : 0) << step.Step;
         EXPECT_EQ(PlayActive, !step.ShowRuns) << step.Step;
     }
@@ -231,13 +231,13 @@ TEST_F(TrayStateTest, RefusedIconShowsTheErrorAndKeepsTheWindow)
     form.BitBtn4->click();
     EXPECT_TRUE(form.isVisible()) << "the window is not hidden without its icon";
     EXPECT_FALSE(form.isMinimized());
-    EXPECT_FALSE(form.TrayIcon->Visible());
+    EXPECT_FALSE(form.TrayIcon->InTray());
     area.RefuseAdd = false;
 
     form.setWindowState(Qt::WindowMinimized);
     area.RefuseRemove = true;
     form.setWindowState(Qt::WindowNoState);
-    EXPECT_TRUE(form.TrayIcon->Visible()) << "an icon that could not be removed stays";
+    EXPECT_TRUE(form.TrayIcon->InTray()) << "an icon that could not be removed stays";
     area.RefuseRemove = false;
 
     ASSERT_EQ(boxes.Boxes.size(), 2u);
@@ -259,7 +259,7 @@ TEST_F(TrayTest, NoNotificationAreaKeepsTheWindowShown)
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Text, "Impossible de créer l'icône de notification de shell.");
     EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(form.TrayIcon->Visible());
+    EXPECT_FALSE(form.TrayIcon->InTray());
 }
 
 } // namespace

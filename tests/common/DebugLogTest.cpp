@@ -112,13 +112,13 @@ TEST(DebugLogTest, HeaderDescribesTheProbe)
     world.InstallControl();
     world.SetArguments({"/debug", "un deux"});
     HelpUnit::RunProbe();
-    EXPECT_EQ(HelpUnit::_ModulePath, "c:\\Programmes\\Quelmo\\quelmo");
-    EXPECT_EQ(HelpUnit::_ModuleDir, "c:\\Programmes\\Quelmo");
-    EXPECT_EQ(HelpUnit::_ModuleName, "quelmo");
-    EXPECT_EQ(HelpUnit::_RunDir, "c:\\Programmes\\Quelmo");
+    EXPECT_EQ(HelpUnit::ModulePath, "c:\\Programmes\\Quelmo\\quelmo");
+    EXPECT_EQ(HelpUnit::ModuleDir, "c:\\Programmes\\Quelmo");
+    EXPECT_EQ(HelpUnit::ModuleName, "quelmo");
+    EXPECT_EQ(HelpUnit::RunDir, "c:\\Programmes\\Quelmo");
     EXPECT_EQ(HelpUnit::LogFolder, "c:\\Programmes\\Quelmo");
-    EXPECT_TRUE(HelpUnit::_hhInstalled);
-    EXPECT_FALSE(HelpUnit::_ieInstalled);
+    EXPECT_TRUE(HelpUnit::HhInstalled);
+    EXPECT_FALSE(HelpUnit::IeInstalled);
 
     const std::vector<std::string> lines = Lines(world.Tree.ReadFile("Programmes/Quelmo/HHDebug.txt"));
     ASSERT_GE(lines.size(), 25u);
@@ -131,7 +131,7 @@ TEST(DebugLogTest, HeaderDescribesTheProbe)
     EXPECT_TRUE(has("Cmdline Param(s) =  \t/debug | un deux"));
     EXPECT_TRUE(has("_ModuleName =       \tquelmo"));
     EXPECT_TRUE(has("_hhInstalled =      \tYES"));
-    EXPECT_TRUE(has("_hhVerStr =         \t" + HelpUnit::_hhVerStr));
+    EXPECT_TRUE(has("_hhVerStr =         \t" + HelpUnit::HhVerStr));
     EXPECT_TRUE(has("_hhFriendlyVerStr = \t1.0")); // the level of the commands the control answers
     EXPECT_TRUE(has("_ieInstalled =      \tNO"));
     EXPECT_TRUE(has("_ieFriendlyVerStr = \t"));

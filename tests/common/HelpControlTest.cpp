@@ -26,14 +26,14 @@ protected:
         World.InstallControl();
         World.InstallHelpFile("Aide/quelmo.chm");
         LoadHelpControl();
-        ASSERT_NE(HelpLoader::Module, nullptr);
-        ASSERT_NE(HelpLoader::HtmlHelpA, nullptr);
-        ASSERT_NE(HelpLoader::HtmlHelpW, nullptr);
+        ASSERT_NE(HelpLoader::Loaded().Module, nullptr);
+        ASSERT_NE(HelpLoader::Loaded().HtmlHelpA, nullptr);
+        ASSERT_NE(HelpLoader::Loaded().HtmlHelpW, nullptr);
     }
 
     static HWND Context(const std::string& file, uint32_t context)
     {
-        return HelpLoader::HtmlHelpA(GetDesktopWindow(), file.c_str(), HH_HELP_CONTEXT, context);
+        return HelpLoader::Loaded().HtmlHelpA(GetDesktopWindow(), file.c_str(), HH_HELP_CONTEXT, context);
     }
     static QTextBrowser* Browser(HWND window)
     {
@@ -79,7 +79,7 @@ TEST_F(HelpControlTest, ContextNumbersOpenTheirTopics)
     EXPECT_EQ(Context("c:\\Aide\\quelmo.chm", 999), nullptr);
     EXPECT_EQ(Browser(first)->source().path(), "/pages/reglages.htm");
     EXPECT_EQ(HelpWindowCount(), 1);
-    HelpLoader::HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    HelpLoader::Loaded().HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
 }
 
 TEST_F(HelpControlTest, LinksInsideTheFileWork)
@@ -94,22 +94,23 @@ TEST_F(HelpControlTest, LinksInsideTheFileWork)
     EXPECT_EQ(browser->source().path(), "/pages/listes.htm");
     EXPECT_TRUE(browser->toPlainText().contains("La liste des fichiers"));
     EXPECT_TRUE(browser->isBackwardAvailable());
-    HelpLoader::HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    HelpLoader::Loaded().HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
 }
 
 TEST_F(HelpControlTest, LocationsTopicsAndTheWideEntry)
 {
     const std::string prefixed = "mk:@MSITStore:c:\\Aide\\quelmo.chm::/pages/boutons.htm>main";
-    QTextBrowser* browser = Browser(HelpLoader::HtmlHelpA(nullptr, prefixed.c_str(), HH_DISPLAY_TOPIC, 0));
+    QTextBrowser* browser =
+        Browser(HelpLoader::Loaded().HtmlHelpA(nullptr, prefixed.c_str(), HH_DISPLAY_TOPIC, 0));
     ASSERT_NE(browser, nullptr);
     EXPECT_EQ(browser->source().path(), "/pages/boutons.htm");
     const std::u16string wide = u"c:\\Aide\\quelmo.chm";
-    EXPECT_EQ(Browser(HelpLoader::HtmlHelpW(nullptr, wide.c_str(), HH_HELP_CONTEXT, 40)), browser);
+    EXPECT_EQ(Browser(HelpLoader::Loaded().HtmlHelpW(nullptr, wide.c_str(), HH_HELP_CONTEXT, 40)), browser);
     EXPECT_EQ(browser->source().path(), "/pages/notification.htm");
-    EXPECT_EQ(
-        HelpLoader::HtmlHelpA(nullptr, "ms-its:c:\\Aide\\quelmo.chm::/pages/absent.htm", HH_DISPLAY_TOPIC, 0),
-        nullptr);
-    HelpLoader::HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    EXPECT_EQ(HelpLoader::Loaded().HtmlHelpA(nullptr, "ms-its:c:\\Aide\\quelmo.chm::/pages/absent.htm",
+                                             HH_DISPLAY_TOPIC, 0),
+              nullptr);
+    HelpLoader::Loaded().HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
 }
 
 TEST_F(HelpControlTest, CloseAllClosesEveryWindow)
@@ -159,7 +160,7 @@ TEST_F(HelpControlTest, DamagedHelpFilesGiveNoWindowAndNoMessage)
     World.Tree.WriteFile("Aide/bruit.chm", noise);
     World.Tree.WriteFile("Aide/brouille.chm", scrambled);
     World.Tree.MakeDir("Aide/dossier.chm");
-    HelpUnit::_hhInstalled = true;
+    HelpUnit::HhInstalled = true;
     const char* const names[] = {"absent",   "vide",    "tronque",  "debut",  "bruit",
                                  "brouille", "dossier", "fenetre0", "version"};
     for (const char* name : names) {
@@ -188,7 +189,7 @@ TEST(HelpStepsTest, StartUpAndExitFromEndToEnd)
     HelpSteps::LoadHelpControl();
     HelpSteps::ProbeAndCreateLog();
     HelpSteps::CreateHelpHook();
-    ASSERT_TRUE(HelpUnit::_hhInstalled);
+    ASSERT_TRUE(HelpUnit::HhInstalled);
     EXPECT_EQ(HelpSystemHook->ChmFile, "c:\\Programmes\\Quelmo\\quelmo.chm");
 
     TApplication::Instance()->HelpContext(0); // what F1 asks for
@@ -206,8 +207,8 @@ TEST(HelpStepsTest, StartUpAndExitFromEndToEnd)
     HelpSteps::FreeDebugLog();
     EXPECT_EQ(DebugLogFile, nullptr);
     HelpSteps::UnloadHelpControl();
-    EXPECT_EQ(HelpLoader::Module, nullptr);
-    EXPECT_EQ(HelpLoader::HtmlHelp, nullptr);
+    EXPECT_EQ(HelpLoader::Loaded().Module, nullptr);
+    EXPECT_EQ(HelpLoader::Loaded().HtmlHelp, nullptr);
 
     const std::string log = world.Tree.ReadFile("Programmes/Quelmo/HHDebug.txt");
     EXPECT_NE(log.find("_hhInstalled =      \tYES\n"), std::string::npos);

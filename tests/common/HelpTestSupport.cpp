@@ -30,7 +30,7 @@ HelpWorld::~HelpWorld()
     HelpSystemHook.reset();
     UnloadHelpControl();
     DebugLogFile.reset();
-    HelpUnit::_hhInstalled = false;
+    HelpUnit::HhInstalled = false;
     HelpUnit::LogFolder.clear();
     CommandLine::ResetArguments();
     Module::SetProgramPosixPath("");

@@ -103,13 +103,13 @@ protected:
         World.InstallControl();
         World.InstallHelpFile("Aide/quelmo.chm");
         LoadHelpControl();
-        ASSERT_NE(HelpLoader::HtmlHelpA, nullptr);
+        ASSERT_NE(HelpLoader::Loaded().HtmlHelpA, nullptr);
     }
     void TearDown() override { CloseHelpWindows(); }
 
     static QWidget* Open(const char* file, uint32_t context)
     {
-        return WidgetOfHandle(HelpLoader::HtmlHelpA(nullptr, file, HH_HELP_CONTEXT, context));
+        return WidgetOfHandle(HelpLoader::Loaded().HtmlHelpA(nullptr, file, HH_HELP_CONTEXT, context));
     }
     static QWidget* Open(uint32_t context) { return Open("c:\\Aide\\quelmo.chm", context); }
     static QTextBrowser* Topic(QWidget* window) { return window->findChild<QTextBrowser*>("topic"); }
@@ -159,7 +159,8 @@ TEST_F(HelpWindowTest, ContentsTreeIsTheContentsFileAndFollowsTheTopicShown)
     EXPECT_EQ(tree->currentItem()->text(0), "La fenêtre");
     Open(30);
     EXPECT_EQ(tree->currentItem()->text(0), "Les listes");
-    HelpLoader::HtmlHelpA(nullptr, "c:\\Aide\\quelmo.chm::/pages/listes.htm#dossiers", HH_DISPLAY_TOPIC, 0);
+    HelpLoader::Loaded().HtmlHelpA(nullptr, "c:\\Aide\\quelmo.chm::/pages/listes.htm#dossiers",
+                                   HH_DISPLAY_TOPIC, 0);
     ASSERT_NE(tree->currentItem(), nullptr);
     EXPECT_EQ(tree->currentItem()->text(0), "L’arborescence des dossiers");
     EXPECT_TRUE(tree->currentItem()->parent()->isExpanded());

@@ -48,13 +48,13 @@ protected:
     void SetUp() override
     {
         Calls().clear();
-        HelpUnit::_hhInstalled = true;
-        HelpLoader::HtmlHelp = &RecordingControl;
+        HelpUnit::HhInstalled = true;
+        HelpLoader::Loaded().HtmlHelp = &RecordingControl;
     }
     void TearDown() override
     {
         HelpSystemHook.reset();
-        HelpLoader::HtmlHelp = nullptr;
+        HelpLoader::Loaded().HtmlHelp = nullptr;
     }
 
     // A program in the Windows folder that writes its arguments, one a line, to a file beside it.
@@ -175,7 +175,7 @@ TEST_F(HookTest, FailuresShowTheirMessages)
         {true, hostHHExe, 3, "System file HH.EXE was not found in the Windows folder."},
     };
     for (const Case& c : cases) {
-        HelpUnit::_hhInstalled = c.Installed;
+        HelpUnit::HhInstalled = c.Installed;
         Boxes.Boxes.clear();
         HelpSystemHook.reset(); // the old hook gives its saved event back before a new one saves it
         HelpSystemHook = std::make_unique<THookHelpSystem>("C:\\Aide\\Quelmo.chm", "", c.Host);
@@ -195,8 +195,8 @@ TEST_F(HookTest, FailuresShowTheirMessages)
     EXPECT_EQ(Boxes.Boxes[0].Text, "Unknown error returned by HHHelpContext");
 
     // The control's file is there but could not be loaded: not installed either.
-    HelpUnit::_hhInstalled = true;
-    HelpLoader::HtmlHelp = nullptr;
+    HelpUnit::HhInstalled = true;
+    HelpLoader::Loaded().HtmlHelp = nullptr;
     EXPECT_EQ(ShowContext("C:\\Aide\\Quelmo.chm", 1, hostHtmlHelp), HH_NOT_INSTALLED);
     TApplication::Instance()->SetTitle("Quelmo");
 }
@@ -307,8 +307,8 @@ TEST(HelpLoaderTest, WhereTheControlIs)
     // A file that is no module loads nothing and reports nothing.
     ::unsetenv("QUELMO_HHCTRL");
     LoadHelpControl();
-    EXPECT_EQ(HelpLoader::Module, nullptr);
-    EXPECT_EQ(HelpLoader::HtmlHelp, nullptr);
+    EXPECT_EQ(HelpLoader::Loaded().Module, nullptr);
+    EXPECT_EQ(HelpLoader::Loaded().HtmlHelp, nullptr);
     UnloadHelpControl(); // nothing loaded: nothing happens
 }
 
@@ -318,7 +318,7 @@ TEST(HelpLogTest, EveryStepWritesItsLine)
     MessageBoxRecorder boxes;
     world.SetArguments({"/debug"});
     HelpUnit::RunProbe();
-    ASSERT_FALSE(HelpUnit::_hhInstalled);
+    ASSERT_FALSE(HelpUnit::HhInstalled);
     HelpSystemHook = std::make_unique<THookHelpSystem>("c:\\Aide\\quelmo.chm", "", hostHtmlHelp);
     TApplication::Instance()->HelpContext(5);
     HelpSystemHook.reset();

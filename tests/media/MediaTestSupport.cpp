@@ -38,18 +38,18 @@ std::string ToString(const SentCommand& command)
 
 CommandLog::CommandLog()
 {
-    Mci::SetCommandObserver(
-        [this](uint16_t id, uint32_t command, uint32_t flags, void* params) -> std::optional<uint32_t> {
-            uint32_t item = 0;
-            if (command == Mci::MCI_STATUS && params != nullptr)
-                item = static_cast<Mci::MciStatusParms*>(params)->Item;
-            if (command == Mci::MCI_GETDEVCAPS && params != nullptr)
-                item = static_cast<Mci::MciGetDevCapsParms*>(params)->Item;
-            Sent.push_back({id, command, flags, item});
-            if (FailCommand != 0 && command == FailCommand)
-                return FailCode;
-            return std::nullopt;
-        });
+    Mci::SetCommandObserver([this](uint16_t id, uint32_t command, uint32_t flags,
+                                   Mci::MciGenericParms* params) -> std::optional<uint32_t> {
+        uint32_t item = 0;
+        if (command == Mci::MCI_STATUS && params != nullptr)
+            item = static_cast<Mci::MciStatusParms*>(params)->Item;
+        if (command == Mci::MCI_GETDEVCAPS && params != nullptr)
+            item = static_cast<Mci::MciGetDevCapsParms*>(params)->Item;
+        Sent.push_back({id, command, flags, item});
+        if (FailCommand != 0 && command == FailCommand)
+            return FailCode;
+        return std::nullopt;
+    });
 }
 
 CommandLog::~CommandLog()
