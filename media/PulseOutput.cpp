@@ -140,31 +140,14 @@ bool PulseOutput::Start(long rate, int channels)
     return ready;
 }
 
-// With the loop locked: waits until the server has accepted the connection, within the deadline.
-bool PulseOutput::AwaitContext(PlayClock::Clock::time_point deadline)
+// With the loop locked: waits until `ready` holds (the context or the stream is set up), within the
+// deadline. Fails with the server's error once `broken` holds (the state can no longer get there),
+// and as not answering when the deadline passes first.
+template <typename Ready, typename Broken>
+bool PulseOutput::AwaitReady(PlayClock::Clock::time_point deadline, Ready ready, Broken broken)
 {
-    pa_context_state_t state;
-    while ((state = pa_context_get_state(m_Context)) != PA_CONTEXT_READY) {
-        if (!PA_CONTEXT_IS_GOOD(state)) {
-            m_Error = ContextError();
-            m_NoServer = NothingListens(pa_context_errno(m_Context));
-            return false;
-        }
-        if (!WaitUntil(deadline)) {
-            m_Error = "the sound server did not answer";
-            m_NotAnswering = true;
-            return false;
-        }
-    }
-    return true;
-}
-
-// With the loop locked: waits until the server has set the stream up, within the deadline.
-bool PulseOutput::AwaitStream(PlayClock::Clock::time_point deadline)
-{
-    pa_stream_state_t state;
-    while ((state = pa_stream_get_state(m_Stream)) != PA_STREAM_READY) {
-        if (!PA_STREAM_IS_GOOD(state)) {
+    while (!ready()) {
+        if (broken()) {
             m_Error = ContextError();
             return false;
         }
@@ -182,7 +165,19 @@ bool PulseOutput::AwaitStream(PlayClock::Clock::time_point deadline)
 bool PulseOutput::Connect(long rate, int channels)
 {
     auto deadline = DeadlineFromNow();
-    if (!AwaitContext(deadline) || !OpenStream(rate, channels) || !AwaitStream(deadline))
+    const bool contextReady = AwaitReady(
+        deadline, [this] { return pa_context_get_state(m_Context) == PA_CONTEXT_READY; },
+        [this] {
+            if (PA_CONTEXT_IS_GOOD(pa_context_get_state(m_Context)))
+                return false;
+            m_NoServer = NothingListens(pa_context_errno(m_Context));
+            return true;
+        });
+    if (!contextReady || !OpenStream(rate, channels))
+        return false;
+    if (!AwaitReady(
+            deadline, [this] { return pa_stream_get_state(m_Stream) == PA_STREAM_READY; },
+            [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(m_Stream)); }))
         return false;
     // Nothing is heard until the server starts the stream.
     m_Clock.Hold(PlayClock::Clock::now());

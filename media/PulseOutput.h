@@ -64,8 +64,8 @@ private:
 
     bool Connect(long rate, int channels);
     bool OpenStream(long rate, int channels);
-    bool AwaitContext(PlayClock::Clock::time_point deadline);
-    bool AwaitStream(PlayClock::Clock::time_point deadline);
+    template <typename Ready, typename Broken>
+    bool AwaitReady(PlayClock::Clock::time_point deadline, Ready ready, Broken broken);
     bool WaitUntil(PlayClock::Clock::time_point deadline);
     size_t AwaitRoom(size_t bytes, bool interruptible);
     bool Ask();
