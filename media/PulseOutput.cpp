@@ -38,7 +38,56 @@ PlayClock::Clock::time_point DeadlineFromNow()
     return PlayClock::Clock::now() + AnswerLimit;
 }
 
+// A request to the server, released once its answer is no longer wanted (or waited for).
+struct OperationFree
+{
+    void operator()(pa_operation* operation) const { pa_operation_unref(operation); }
+};
+using Operation = std::unique_ptr<pa_operation, OperationFree>;
+
+// Holds the loop's lock for a scope: the loop's thread runs no callback meanwhile.
+class LoopLock
+{
+public:
+    explicit LoopLock(pa_threaded_mainloop* loop) : m_Loop(loop) { pa_threaded_mainloop_lock(m_Loop); }
+    ~LoopLock() { pa_threaded_mainloop_unlock(m_Loop); }
+    LoopLock(const LoopLock&) = delete;
+    LoopLock& operator=(const LoopLock&) = delete;
+
+private:
+    pa_threaded_mainloop* m_Loop;
+};
+
+// Sends a request whose answer nothing waits for.
+void Forget(pa_operation* operation)
+{
+    Operation released(operation);
+}
+
 } // namespace
+
+void PulseLoopFree::operator()(pa_threaded_mainloop* loop) const
+{
+    pa_threaded_mainloop_stop(loop);
+    pa_threaded_mainloop_free(loop);
+}
+
+void PulseContextFree::operator()(pa_context* context) const
+{
+    pa_context_set_state_callback(context, nullptr, nullptr);
+    pa_context_disconnect(context);
+    pa_context_unref(context);
+}
+
+void PulseStreamFree::operator()(pa_stream* stream) const
+{
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_set_started_callback(stream, nullptr, nullptr);
+    pa_stream_set_underflow_callback(stream, nullptr, nullptr);
+    pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+}
 
 PulseOutput::PulseOutput(std::string device) : m_Device(std::move(device))
 {
@@ -48,40 +97,26 @@ PulseOutput::~PulseOutput()
 {
     if (m_Loop == nullptr)
         return;
-    pa_threaded_mainloop_lock(m_Loop);
-    if (m_Stream != nullptr) {
-        // Whatever is still queued (the end of a file) plays out before the stream goes, unless
-        // the server is gone or silent.
-        if (!m_Broken && StreamWorks())
-            Drain();
-        pa_stream_set_state_callback(m_Stream, nullptr, nullptr);
-        pa_stream_set_write_callback(m_Stream, nullptr, nullptr);
-        pa_stream_set_started_callback(m_Stream, nullptr, nullptr);
-        pa_stream_set_underflow_callback(m_Stream, nullptr, nullptr);
-        pa_stream_disconnect(m_Stream);
-        pa_stream_unref(m_Stream);
-    }
+    LoopLock lock(m_Loop.get());
+    // Whatever is still queued (the end of a file) plays out before the stream goes, unless the
+    // server is gone or silent.
+    if (m_Stream != nullptr && !m_Broken && StreamWorks())
+        Drain();
+    m_Stream.reset();
     if (m_Timer != nullptr)
-        pa_threaded_mainloop_get_api(m_Loop)->time_free(m_Timer);
-    if (m_Context != nullptr) {
-        pa_context_set_state_callback(m_Context, nullptr, nullptr);
-        pa_context_disconnect(m_Context);
-        pa_context_unref(m_Context);
-    }
-    pa_threaded_mainloop_unlock(m_Loop);
-    pa_threaded_mainloop_stop(m_Loop);
-    pa_threaded_mainloop_free(m_Loop);
+        pa_threaded_mainloop_get_api(m_Loop.get())->time_free(m_Timer);
+    m_Context.reset();
 }
 
 std::string PulseOutput::ContextError() const
 {
-    return pa_strerror(m_Context != nullptr ? pa_context_errno(m_Context) : PA_ERR_INTERNAL);
+    return pa_strerror(m_Context != nullptr ? pa_context_errno(m_Context.get()) : PA_ERR_INTERNAL);
 }
 
 bool PulseOutput::StreamWorks() const
 {
-    return pa_context_get_state(m_Context) == PA_CONTEXT_READY &&
-           pa_stream_get_state(m_Stream) == PA_STREAM_READY;
+    return pa_context_get_state(m_Context.get()) == PA_CONTEXT_READY &&
+           pa_stream_get_state(m_Stream.get()) == PA_STREAM_READY;
 }
 
 void PulseOutput::Fail(std::string error)
@@ -101,12 +136,12 @@ bool PulseOutput::WaitUntil(PlayClock::Clock::time_point deadline)
         pa_rtclock_now() +
         static_cast<pa_usec_t>(std::chrono::duration_cast<std::chrono::microseconds>(left).count());
     if (m_Timer == nullptr)
-        m_Timer = pa_context_rttime_new(m_Context, at, SignalOnTime, m_Loop);
+        m_Timer = pa_context_rttime_new(m_Context.get(), at, SignalOnTime, m_Loop.get());
     else
-        pa_context_rttime_restart(m_Context, m_Timer, at);
+        pa_context_rttime_restart(m_Context.get(), m_Timer, at);
     if (m_Timer == nullptr)
         return false;
-    pa_threaded_mainloop_wait(m_Loop);
+    pa_threaded_mainloop_wait(m_Loop.get());
     return true;
 }
 
@@ -115,29 +150,27 @@ bool PulseOutput::Start(long rate, int channels)
     m_Rate = rate;
     m_Channels = channels;
     m_FrameBytes = channels * 2;
-    m_Loop = pa_threaded_mainloop_new();
+    m_Loop.reset(pa_threaded_mainloop_new());
     if (m_Loop == nullptr) {
         m_Error = "out of memory";
         return false;
     }
-    m_Context = pa_context_new(pa_threaded_mainloop_get_api(m_Loop), "Quelmo");
+    m_Context.reset(pa_context_new(pa_threaded_mainloop_get_api(m_Loop.get()), "Quelmo"));
     if (m_Context == nullptr) {
         m_Error = "out of memory";
         return false;
     }
     pa_context_set_state_callback(
-        m_Context, [](pa_context*, void* loop) { SignalLoop(loop); }, m_Loop);
-    if (pa_context_connect(m_Context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 ||
-        pa_threaded_mainloop_start(m_Loop) < 0) {
+        m_Context.get(), [](pa_context*, void* loop) { SignalLoop(loop); }, m_Loop.get());
+    if (pa_context_connect(m_Context.get(), nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 ||
+        pa_threaded_mainloop_start(m_Loop.get()) < 0) {
         m_Error = ContextError();
-        m_NoServer = NothingListens(pa_context_errno(m_Context));
+        m_NoServer = NothingListens(pa_context_errno(m_Context.get()));
         return false;
     }
     m_Clock.Reset(rate, 0);
-    pa_threaded_mainloop_lock(m_Loop);
-    bool ready = Connect(rate, channels);
-    pa_threaded_mainloop_unlock(m_Loop);
-    return ready;
+    LoopLock lock(m_Loop.get());
+    return Connect(rate, channels);
 }
 
 // With the loop locked: waits until `ready` holds (the context or the stream is set up), within the
@@ -166,18 +199,18 @@ bool PulseOutput::Connect(long rate, int channels)
 {
     auto deadline = DeadlineFromNow();
     const bool contextReady = AwaitReady(
-        deadline, [this] { return pa_context_get_state(m_Context) == PA_CONTEXT_READY; },
+        deadline, [this] { return pa_context_get_state(m_Context.get()) == PA_CONTEXT_READY; },
         [this] {
-            if (PA_CONTEXT_IS_GOOD(pa_context_get_state(m_Context)))
+            if (PA_CONTEXT_IS_GOOD(pa_context_get_state(m_Context.get())))
                 return false;
-            m_NoServer = NothingListens(pa_context_errno(m_Context));
+            m_NoServer = NothingListens(pa_context_errno(m_Context.get()));
             return true;
         });
     if (!contextReady || !OpenStream(rate, channels))
         return false;
     if (!AwaitReady(
-            deadline, [this] { return pa_stream_get_state(m_Stream) == PA_STREAM_READY; },
-            [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(m_Stream)); }))
+            deadline, [this] { return pa_stream_get_state(m_Stream.get()) == PA_STREAM_READY; },
+            [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(m_Stream.get())); }))
         return false;
     // Nothing is heard until the server starts the stream.
     m_Clock.Hold(PlayClock::Clock::now());
@@ -195,22 +228,25 @@ bool PulseOutput::OpenStream(long rate, int channels)
     pa_proplist* properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "music");
     pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "quelmo");
-    m_Stream = pa_stream_new_with_proplist(m_Context, "Lecture", &sampleFormat, nullptr, properties);
+    m_Stream.reset(
+        pa_stream_new_with_proplist(m_Context.get(), "Lecture", &sampleFormat, nullptr, properties));
     pa_proplist_free(properties);
     if (m_Stream == nullptr) {
         m_Error = ContextError();
         return false;
     }
     pa_stream_set_state_callback(
-        m_Stream, [](pa_stream*, void* loop) { SignalLoop(loop); }, m_Loop);
+        m_Stream.get(), [](pa_stream*, void* loop) { SignalLoop(loop); }, m_Loop.get());
     pa_stream_set_write_callback(
-        m_Stream, [](pa_stream*, size_t, void* loop) { SignalLoop(loop); }, m_Loop);
+        m_Stream.get(), [](pa_stream*, size_t, void* loop) { SignalLoop(loop); }, m_Loop.get());
     // The server says when the stream starts playing (once enough has arrived, at first and after
     // a drop or an underrun) and when it runs dry: only in between do its reports say what is heard.
     pa_stream_set_started_callback(
-        m_Stream, [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->m_Playing = true; }, this);
+        m_Stream.get(), [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->m_Playing = true; },
+        this);
     pa_stream_set_underflow_callback(
-        m_Stream, [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->m_Playing = false; }, this);
+        m_Stream.get(), [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->m_Playing = false; },
+        this);
     auto bytesFor = [&](int ms) { return static_cast<uint32_t>(rate * ms / 1000 * m_FrameBytes); };
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
@@ -222,8 +258,8 @@ bool PulseOutput::OpenStream(long rate, int channels)
     // and the stream's timing follows the server's reports, smoothed in between.
     auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
                                                 PA_STREAM_ADJUST_LATENCY);
-    if (pa_stream_connect_playback(m_Stream, m_Device.empty() ? nullptr : m_Device.c_str(), &attr, flags,
-                                   nullptr, nullptr) < 0) {
+    if (pa_stream_connect_playback(m_Stream.get(), m_Device.empty() ? nullptr : m_Device.c_str(), &attr,
+                                   flags, nullptr, nullptr) < 0) {
         m_Error = ContextError();
         return false;
     }
@@ -238,19 +274,18 @@ bool PulseOutput::Ask()
         Fail(ContextError());
         return false;
     }
-    pa_operation* ask = pa_stream_update_timing_info(
-        m_Stream, [](pa_stream*, int, void* loop) { SignalLoop(loop); }, m_Loop);
+    Operation ask(pa_stream_update_timing_info(
+        m_Stream.get(), [](pa_stream*, int, void* loop) { SignalLoop(loop); }, m_Loop.get()));
     if (ask == nullptr) {
         Fail(ContextError());
         return false;
     }
     auto deadline = DeadlineFromNow();
-    while (pa_operation_get_state(ask) == PA_OPERATION_RUNNING && WaitUntil(deadline)) {
+    while (pa_operation_get_state(ask.get()) == PA_OPERATION_RUNNING && WaitUntil(deadline)) {
     }
-    pa_operation_state_t state = pa_operation_get_state(ask);
+    pa_operation_state_t state = pa_operation_get_state(ask.get());
     if (state == PA_OPERATION_RUNNING)
-        pa_operation_cancel(ask);
-    pa_operation_unref(ask);
+        pa_operation_cancel(ask.get());
     if (state == PA_OPERATION_DONE && StreamWorks())
         return true;
     m_NotAnswering = state == PA_OPERATION_RUNNING;
@@ -260,25 +295,22 @@ bool PulseOutput::Ask()
 
 bool PulseOutput::Answers()
 {
-    pa_threaded_mainloop_lock(m_Loop);
-    bool answers = !m_Broken && Ask();
-    pa_threaded_mainloop_unlock(m_Loop);
-    return answers;
+    LoopLock lock(m_Loop.get());
+    return !m_Broken && Ask();
 }
 
 // With the loop locked: lets whatever is still queued play out, within the limit.
 void PulseOutput::Drain()
 {
-    pa_operation* drain = pa_stream_drain(
-        m_Stream, [](pa_stream*, int, void* loop) { SignalLoop(loop); }, m_Loop);
+    Operation drain(pa_stream_drain(
+        m_Stream.get(), [](pa_stream*, int, void* loop) { SignalLoop(loop); }, m_Loop.get()));
     if (drain == nullptr)
         return;
     auto deadline = DeadlineFromNow();
-    while (pa_operation_get_state(drain) == PA_OPERATION_RUNNING && WaitUntil(deadline)) {
+    while (pa_operation_get_state(drain.get()) == PA_OPERATION_RUNNING && WaitUntil(deadline)) {
     }
-    if (pa_operation_get_state(drain) == PA_OPERATION_RUNNING)
-        pa_operation_cancel(drain);
-    pa_operation_unref(drain);
+    if (pa_operation_get_state(drain.get()) == PA_OPERATION_RUNNING)
+        pa_operation_cancel(drain.get());
 }
 
 // With the loop locked: takes the server's measure of what is queued and not yet heard into the
@@ -289,7 +321,7 @@ void PulseOutput::Measure()
 {
     pa_usec_t latency = 0;
     int negative = 0;
-    if (!m_Playing || pa_stream_get_latency(m_Stream, &latency, &negative) < 0)
+    if (!m_Playing || pa_stream_get_latency(m_Stream.get(), &latency, &negative) < 0)
         return;
     int64_t frames = negative ? 0 : static_cast<int64_t>(latency) * m_Rate / 1000000;
     m_Clock.SetBuffered(frames, PlayClock::Clock::now());
@@ -306,7 +338,7 @@ size_t PulseOutput::AwaitRoom(size_t bytes, bool interruptible)
     for (;;) {
         if (interruptible && m_Interrupted)
             return 0;
-        size_t writable = StreamWorks() ? pa_stream_writable_size(m_Stream) : static_cast<size_t>(-1);
+        size_t writable = StreamWorks() ? pa_stream_writable_size(m_Stream.get()) : static_cast<size_t>(-1);
         if (writable == static_cast<size_t>(-1)) {
             Fail(ContextError());
             return 0;
@@ -323,34 +355,32 @@ size_t PulseOutput::AwaitRoom(size_t bytes, bool interruptible)
 
 size_t PulseOutput::WaitForRoom(size_t bytes)
 {
-    pa_threaded_mainloop_lock(m_Loop);
+    LoopLock lock(m_Loop.get());
     size_t room = m_Broken ? 0 : AwaitRoom(bytes, true);
     // A failed stream gets its write at once, which reports the failure.
     if (m_Broken)
         room = bytes;
     m_Interrupted = false;
-    pa_threaded_mainloop_unlock(m_Loop);
     return room;
 }
 
 void PulseOutput::Interrupt()
 {
-    pa_threaded_mainloop_lock(m_Loop);
+    LoopLock lock(m_Loop.get());
     m_Interrupted = true;
-    pa_threaded_mainloop_signal(m_Loop, 0);
-    pa_threaded_mainloop_unlock(m_Loop);
+    pa_threaded_mainloop_signal(m_Loop.get(), 0);
 }
 
 bool PulseOutput::Write(unsigned char* data, size_t bytes)
 {
-    pa_threaded_mainloop_lock(m_Loop);
+    LoopLock lock(m_Loop.get());
     size_t done = 0;
     while (done < bytes && !m_Broken) {
         size_t room = AwaitRoom(static_cast<size_t>(m_FrameBytes), false);
         if (room == 0)
             break;
         size_t piece = std::min(room, bytes - done);
-        if (pa_stream_write(m_Stream, data + done, piece, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+        if (pa_stream_write(m_Stream.get(), data + done, piece, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
             Fail(ContextError());
             break;
         }
@@ -363,24 +393,21 @@ bool PulseOutput::Write(unsigned char* data, size_t bytes)
     }
     Measure();
     bool ok = !m_Broken;
-    pa_threaded_mainloop_unlock(m_Loop);
     return ok;
 }
 
 PlayClock::Clock::duration PulseOutput::TimeToTail(int64_t tailFrames)
 {
-    pa_threaded_mainloop_lock(m_Loop);
+    LoopLock lock(m_Loop.get());
     // The end of the sound plays now, however short (the start threshold is not waited for), so
     // the clock runs from here even if the server has not said it started.
     if (!m_Triggered) {
         m_Triggered = true;
-        if (pa_operation* trigger = pa_stream_trigger(m_Stream, nullptr, nullptr))
-            pa_operation_unref(trigger);
+        Forget(pa_stream_trigger(m_Stream.get(), nullptr, nullptr));
         auto now = PlayClock::Clock::now();
         m_Clock.SetBuffered(m_Clock.Buffered(now), now);
     }
     Measure();
-    pa_threaded_mainloop_unlock(m_Loop);
     int64_t left = m_Clock.Buffered(PlayClock::Clock::now()) - tailFrames;
     if (left <= 0) {
         m_Triggered = false;
@@ -391,25 +418,22 @@ PlayClock::Clock::duration PulseOutput::TimeToTail(int64_t tailFrames)
 
 void PulseOutput::Drop()
 {
-    pa_threaded_mainloop_lock(m_Loop);
+    LoopLock lock(m_Loop.get());
     Measure();
     // The server drops what it holds, what its device was about to play included; the clock
     // stands still from here until the server reports the stream playing again.
-    if (pa_operation* flush = pa_stream_flush(m_Stream, nullptr, nullptr))
-        pa_operation_unref(flush);
+    Forget(pa_stream_flush(m_Stream.get(), nullptr, nullptr));
     auto now = PlayClock::Clock::now();
     m_Clock.Drop(now);
     m_Clock.Hold(now);
     m_Playing = false;
     m_Triggered = false;
-    pa_threaded_mainloop_unlock(m_Loop);
 }
 
 int64_t PulseOutput::Heard()
 {
-    pa_threaded_mainloop_lock(m_Loop);
+    LoopLock lock(m_Loop.get());
     Measure();
-    pa_threaded_mainloop_unlock(m_Loop);
     return m_Clock.Heard();
 }
 
@@ -419,9 +443,7 @@ void PulseOutput::SetMediaName(const std::string& name)
         return;
     // The server refuses names that are not UTF-8; a file name need not be.
     char* text = pa_utf8_filter(name.c_str());
-    pa_threaded_mainloop_lock(m_Loop);
-    if (pa_operation* rename = pa_stream_set_name(m_Stream, text, nullptr, nullptr))
-        pa_operation_unref(rename);
-    pa_threaded_mainloop_unlock(m_Loop);
+    LoopLock lock(m_Loop.get());
+    Forget(pa_stream_set_name(m_Stream.get(), text, nullptr, nullptr));
     pa_xfree(text);
 }

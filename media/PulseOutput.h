@@ -12,12 +12,29 @@
 
 #include "media/AudioOutput.h"
 
+#include <memory>
 #include <string>
 
 struct pa_threaded_mainloop;
 struct pa_context;
 struct pa_stream;
 struct pa_time_event;
+
+// Each frees its libpulse object the way libpulse asks: the loop's thread is stopped before the
+// loop goes; a context or a stream is first detached from our callbacks and disconnected (with the
+// loop locked, which the owner sees to).
+struct PulseLoopFree
+{
+    void operator()(pa_threaded_mainloop* loop) const;
+};
+struct PulseContextFree
+{
+    void operator()(pa_context* context) const;
+};
+struct PulseStreamFree
+{
+    void operator()(pa_stream* stream) const;
+};
 
 class PulseOutput : public AudioOutput
 {
@@ -42,10 +59,12 @@ public:
 
 private:
     std::string m_Device;
-    pa_threaded_mainloop* m_Loop = nullptr;
-    pa_context* m_Context = nullptr;
-    pa_stream* m_Stream = nullptr;
-    // Wakes a wait on the loop at its deadline.
+    // Declared in the order they are made, so that they go in reverse: the stream, the context,
+    // then the loop.
+    std::unique_ptr<pa_threaded_mainloop, PulseLoopFree> m_Loop;
+    std::unique_ptr<pa_context, PulseContextFree> m_Context;
+    std::unique_ptr<pa_stream, PulseStreamFree> m_Stream;
+    // Wakes a wait on the loop at its deadline; freed with the loop's own API before the context.
     pa_time_event* m_Timer = nullptr;
     std::string m_Error;
     int m_FrameBytes = 4;
