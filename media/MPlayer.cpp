@@ -114,7 +114,8 @@ void TMediaPlayer::Open()
 }
 
 // The capabilities and the source rectangle, as a component with a button bar and a display reads
-// them at open. Only their results in Error are visible here.
+// them at open. Only their results in Error are visible here: the rectangle itself has no use in a
+// player without a display.
 void TMediaPlayer::QueryCapabilities()
 {
     const uint32_t items[] = {MCI_GETDEVCAPS_CAN_PLAY, MCI_GETDEVCAPS_CAN_RECORD, MCI_GETDEVCAPS_CAN_EJECT,
@@ -134,8 +135,6 @@ void TMediaPlayer::QueryCapabilities()
                 deviceType == MCI_DEVTYPE_OVERLAY || deviceType == MCI_DEVTYPE_VCR;
     MciWhereParms where;
     m_Error = SendCommand(m_DeviceId, MCI_WHERE, MCI_WAIT | MCI_WHERE_SOURCE, &where);
-    m_DisplayWidth = where.Rect.Right - where.Rect.Left;
-    m_DisplayHeight = where.Rect.Bottom - where.Rect.Top;
 }
 
 void TMediaPlayer::Close()

@@ -139,8 +139,6 @@ private:
     int32_t m_StepFrames = 0;
     uint32_t m_Error = 0;
     TMPNotifyResult m_NotifyValue = nvSuccessful;
-    int32_t m_DisplayWidth = 0;
-    int32_t m_DisplayHeight = 0;
 
     void CheckOpen() const;
     uint32_t WaitFirstFlags();

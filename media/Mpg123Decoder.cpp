@@ -121,12 +121,14 @@ bool Mpg123Decoder::MeasureLength()
     return true;
 }
 
+// A read may end on a frame that gives no samples (a header frame, a resync); this many empty reads
+// in a row end the file, so that a file of nothing but such frames cannot spin the worker.
+constexpr int MaxEmptyReads = 64;
+
 size_t Mpg123Decoder::Read(unsigned char* buffer, size_t capacity, bool* failed)
 {
     *failed = m_Failed;
-    // A read may end on a frame that gives no samples (a header frame, a resync); a bounded number of
-    // retries keeps a file of such frames from spinning the worker.
-    for (int attempt = 0; attempt < 64 && !m_Ended; ++attempt) {
+    for (int attempt = 0; attempt < MaxEmptyReads && !m_Ended; ++attempt) {
         size_t done = 0;
         int result = mpg123_read(m_Handle.get(), buffer, capacity, &done);
         done -= done % FrameBytes();
