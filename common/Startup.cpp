@@ -28,21 +28,10 @@ void UseClassicMessageBoxes()
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
 }
 
-// The localization component library has no part in this program; the step keeps its place.
-void RegisterLocalizationClasses()
-{
-}
-
 // Reads "commun.ini" and creates the shared data folders on the way.
 void SetPaletteInSettingsFolder()
 {
     PaletteFileName = CommonSettingsFolder(2) + "CouleurPerso.ini";
-}
-
-// The application object's minimise and restore signals are the relay: every TApplicationEvents
-// connects to them when its window creates it, so nothing has to be set up before the window.
-void StartApplicationEventsRelay()
-{
 }
 
 struct Unit
@@ -58,10 +47,8 @@ const Unit Units[] = {
     {"ClassicMessageBoxes", UseClassicMessageBoxes, nullptr, nullptr},
     {"LoadHelpControl", HelpSteps::LoadHelpControl, "UnloadHelpControl", HelpSteps::UnloadHelpControl},
     {"ProbeAndCreateLog", HelpSteps::ProbeAndCreateLog, "FreeDebugLog", HelpSteps::FreeDebugLog},
-    {"RegisterLocalizationClasses", RegisterLocalizationClasses, nullptr, nullptr},
     {"CreateHelpHook", HelpSteps::CreateHelpHook, "FreeHelpHook", HelpSteps::FreeHelpHook},
     {"CommonSettings", SetPaletteInSettingsFolder, nullptr, nullptr},
-    {"ApplicationEventsRelay", StartApplicationEventsRelay, nullptr, nullptr},
 };
 
 // The units initialised and not yet finalised, in initialisation order.

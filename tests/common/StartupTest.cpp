@@ -62,9 +62,8 @@ protected:
 };
 
 const std::vector<std::string> InitialiserSteps = {
-    "PaletteFileName",   "ClassicMessageBoxes",         "LoadHelpControl",
-    "ProbeAndCreateLog", "RegisterLocalizationClasses", "CreateHelpHook",
-    "CommonSettings",    "ApplicationEventsRelay",
+    "PaletteFileName",   "ClassicMessageBoxes", "LoadHelpControl",
+    "ProbeAndCreateLog", "CreateHelpHook",      "CommonSettings",
 };
 const std::vector<std::string> FinaliserSteps = {"FreeHelpHook", "FreeDebugLog", "UnloadHelpControl"};
 
