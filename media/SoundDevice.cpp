@@ -52,7 +52,7 @@ SoundDevice::OpenResult SoundDevice::Open(const std::string& posixPath)
                                                          : OpenResult::NoOutput;
 }
 
-bool SoundDevice::Send(Command command, int64_t from, int64_t to, uint64_t ticket)
+void SoundDevice::Send(Command command, int64_t from, int64_t to, uint64_t ticket)
 {
     std::unique_lock lock(m_Mutex);
     m_Command = command;
@@ -65,7 +65,6 @@ bool SoundDevice::Send(Command command, int64_t from, int64_t to, uint64_t ticke
     if (m_Output)
         m_Output->Interrupt();
     m_Changed.wait(lock, [&] { return m_Done >= serial; });
-    return m_Answer;
 }
 
 void SoundDevice::Play(int64_t from, int64_t to, uint64_t ticket)
@@ -78,9 +77,9 @@ void SoundDevice::Pause()
     Send(Command::Pause);
 }
 
-bool SoundDevice::Resume(uint64_t ticket)
+void SoundDevice::Resume(uint64_t ticket)
 {
-    return Send(Command::Resume, -1, -1, ticket);
+    Send(Command::Resume, -1, -1, ticket);
 }
 
 void SoundDevice::Stop()
@@ -149,45 +148,44 @@ bool SoundDevice::WaitForWork(Command& command)
         return true;
     }
     command = m_Command;
-    m_Answer = Execute(command);
+    Execute(command);
     m_Done = m_Sent;
     m_Changed.notify_all();
     return command != Command::Quit;
 }
 
-bool SoundDevice::Execute(Command command)
+void SoundDevice::Execute(Command command)
 {
     Mode mode = m_Mode.load();
     switch (command) {
     case Command::Play:
         StartPlay();
-        return true;
+        return;
     case Command::Pause:
         if (mode != Mode::Playing)
-            return true;
+            return;
         StopAtHeard();
         m_Mode = Mode::Paused;
-        return true;
+        return;
     case Command::Resume:
         if (mode != Mode::Paused)
-            return false;
+            return;
         m_Ticket = m_ArgTicket;
         m_Mode = Mode::Playing;
-        return true;
+        return;
     case Command::Stop:
     case Command::Quit:
         StopAtHeard();
-        return true;
+        return;
     case Command::Seek:
         StopAtHeard();
         m_StoppedAt = -1;
         m_Decoder.SeekFrame(m_ArgFrom);
         m_Output->Clock().Restart(m_ArgFrom);
-        return true;
+        return;
     case Command::None:
-        break;
+        return;
     }
-    return false;
 }
 
 void SoundDevice::StartPlay()

@@ -52,8 +52,8 @@ public:
     void Play(int64_t from, int64_t to, uint64_t ticket);
     // Pauses a playing device at what the listener has heard (the output falls silent at once).
     void Pause();
-    // Goes on from a pause, the end now reported under `ticket`; false when the device is not paused.
-    bool Resume(uint64_t ticket);
+    // Goes on from a pause, the end now reported under `ticket`; does nothing unless paused.
+    void Resume(uint64_t ticket);
     // Stops at what the listener has heard; the next play goes on from there. Stop, Pause and Seek
     // discard what the output holds and put the decoder back to the frame heard last, so that going
     // on neither skips nor repeats sound.
@@ -98,7 +98,6 @@ private:
     int64_t m_ArgFrom = -1;
     int64_t m_ArgTo = -1;
     uint64_t m_ArgTicket = 0;
-    bool m_Answer = false;
     uint64_t m_Sent = 0;
     uint64_t m_Done = 0;
     int m_StartState = 0; // 0 starting, 1 running, -1 no output
@@ -110,10 +109,10 @@ private:
     // The output failed during a play: it is replaced before the next one.
     bool m_OutputFailed = false;
 
-    bool Send(Command command, int64_t from = -1, int64_t to = -1, uint64_t ticket = 0);
+    void Send(Command command, int64_t from = -1, int64_t to = -1, uint64_t ticket = 0);
     void Run();
     bool WaitForWork(Command& command);
-    bool Execute(Command command);
+    void Execute(Command command);
     void StartPlay();
     void RenewOutput();
     void OutputFailed();
