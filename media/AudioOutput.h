@@ -35,39 +35,45 @@ public:
     virtual ~AudioOutput() = default;
 
     // Prepares the output for 16-bit PCM of this rate and channel count. False when no output can
-    // be had; ErrorText() then says why.
+    // be had; ErrorText() then says why, NoServer() and NotAnswering() what kind of failure. Every
+    // other call is for a started output only. Throws nothing.
     virtual bool Start(long rate, int channels) = 0;
     // Waits until at least `bytes` more can be written at once and says how many can (a whole
     // number of frames); 0 when Interrupt() cut the wait short. Outputs whose Write blocks on its
-    // own return `bytes` at once.
+    // own return `bytes` at once, as does an output that has failed (its Write then says so). Throws nothing.
     virtual size_t WaitForRoom(size_t bytes) { return bytes; }
-    // Cuts a WaitForRoom short, now or the next one (from another thread: a command is waiting).
+    // Cuts a WaitForRoom short, now or the next one (from another thread: a command is waiting). Throws
+    // nothing.
     virtual void Interrupt() {}
-    // Hands PCM frames over, blocking while the buffer is full. False when the output failed.
+    // Hands PCM frames over, blocking while the buffer is full. False when the output failed; it is
+    // then of no further use. Throws nothing.
     virtual bool Write(unsigned char* data, size_t bytes) = 0;
     // After the last write of a play: lets everything written be heard and says how long until no
-    // more than tailFrames of it are left to hear (zero: now). Called again until it says zero.
+    // more than tailFrames of it are left to hear (zero: now). Called again until it says zero. Throws
+    // nothing.
     virtual PlayClock::Clock::duration TimeToTail(int64_t tailFrames) = 0;
-    // Discards what is buffered and not yet heard.
+    // Discards what is buffered and not yet heard. Throws nothing.
     virtual void Drop() = 0;
-    // The position of the last frame heard, as the clock counts frames.
+    // The position of the last frame heard, as the clock counts frames. Throws nothing.
     virtual int64_t Heard() { return m_Clock.Heard(); }
-    // The output's own explanation of its last failure (English, for the log), may be empty.
+    // The output's own explanation of its last failure (English, for the log), may be empty. Throws nothing.
     virtual std::string ErrorText() const { return {}; }
-    // Whether the next device of the same format may go on with this output.
+    // Whether the next device of the same format may go on with this output. Throws nothing.
     virtual bool Reusable() const { return false; }
     // For an output kept from an earlier device: whether its server still answers, asked within a
     // limit. False when the server went away or did not answer in time; the output is then of no
-    // further use and closes without waiting.
+    // further use and closes without waiting. Throws nothing.
     virtual bool Answers() { return true; }
     // After a failed Start: no server is there at all (nothing listens where it should), so another
-    // kind of output may be tried.
+    // kind of output may be tried. Throws nothing.
     virtual bool NoServer() const { return false; }
-    // After a failed Start or Answers: a server is there and did not answer within the limit.
+    // After a failed Start or Answers: a server is there and did not answer within the limit. Throws nothing.
     virtual bool NotAnswering() const { return false; }
-    // The name of what plays from now on (the file's name), for a sound server that shows it.
+    // The name of what plays from now on (the file's name), for a sound server that shows it;
+    // ignored by the others. Throws nothing.
     virtual void SetMediaName(const std::string& /*name*/) {}
 
+    // Plain accessors; throw nothing. Rate and Channels are 0 until Start.
     PlayClock& Clock() { return m_Clock; }
     long Rate() const { return m_Rate; }
     int Channels() const { return m_Channels; }
@@ -89,7 +95,9 @@ enum class OutputFailure
 // An output started for this format: the one kept from the last device when it fits and its server
 // still answers, else a new one of the kind the environment chooses. nullptr when no output can be
 // had; *failure then says why. Takes about two seconds at most when a server does not answer.
+// Throws nothing.
 std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels, OutputFailure* failure = nullptr);
 // Gives an output back at the end of a device: kept when it can serve the next device, else closed
-// (after what it holds has played).
+// (after what it holds has played, which may block for a moment). A null output is ignored.
+// Throws nothing.
 void ReleaseAudioOutput(std::unique_ptr<AudioOutput> output);

@@ -70,32 +70,49 @@ public:
     bool Shareable = false;
     TMPDeviceTypes DeviceType = dtAutoSelect;
 
-    // Applies AutoOpen once the window's design is loaded.
+    // Applies AutoOpen once the window's design is loaded; throws as Open does.
     void Loaded();
 
+    // Opens FileName, closing an open device first. Throws EMCIDeviceError with the layer's text
+    // when Error is not 0; Error is 0 after a successful open.
     void Open();
+    // Closes the device; nothing open, nothing done. A refusal stays in Error and the device open.
+    // Throws nothing.
     void Close();
+    // Throw EMCIDeviceError ("Aucun périphérique MCI ouvert") when no device is open; otherwise the
+    // layer's answer is in Error. Play at the end starts again from the start (AutoRewind).
     void Play();
     void Stop();
     void PauseOnly();
-    // Pauses a playing device, resumes a paused one, does nothing otherwise.
+    // Pauses a playing device, resumes a paused one, does nothing otherwise. Throws EMCIDeviceError
+    // when no device is open.
     void Pause();
+    // Resumes a paused device and plays one that is not paused. Throws EMCIDeviceError when no
+    // device is open.
     void Resume();
+    // Seeks to the start, leaving Error as it was. Throws EMCIDeviceError when no device is open.
     void Rewind();
 
+    // The queries keep their result code in Error. GetMode answers mpNotReady and GetPosition 0
+    // when the query fails (no device open); they throw nothing.
     TMPMode GetMode();
     int32_t GetPosition();
+    // Throw EMCIDeviceError when no device is open.
     int32_t GetLength();
     uint8_t GetTimeFormat();
+    // The result in Error: MCIERR_BAD_TIME_FORMAT for a format the device lacks,
+    // MCIERR_INVALID_DEVICE_ID when none is open. Throws nothing.
     void SetTimeFormat(uint8_t format);
+    // The text of Error; "Code d'erreur inconnu" for a code without one (0 included). Throws nothing.
     std::string GetErrorMessage() const;
 
-    // One-shot values for the next command.
+    // One-shot values for the next command. Throw nothing.
     void SetNotify(bool notify);
     void SetWait(bool wait);
     void SetFrom(int32_t from);
     void SetTo(int32_t to);
 
+    // Plain accessors; throw nothing.
     TMPNotifyResult NotifyValue() const { return m_NotifyValue; }
     uint32_t Error() const { return m_Error; }
     uint32_t CommandFlags() const { return m_CommandFlags; }
@@ -109,7 +126,7 @@ public:
     bool HasVideo() const { return m_HasVideo; }
 
     // A completion from the device: updates NotifyValue and fires OnNotify. Called from the event
-    // queue; public so that a test can hand it any code.
+    // queue; public so that a test can hand it any code. Throws what an OnNotify handler throws.
     void HandleMciNotify(uint32_t code, uint16_t deviceId);
 
 signals:

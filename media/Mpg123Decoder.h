@@ -26,21 +26,27 @@ public:
     Mpg123Decoder(const Mpg123Decoder&) = delete;
     Mpg123Decoder& operator=(const Mpg123Decoder&) = delete;
 
+    // Ok, or why not: NotFound, Unreadable (no regular file, no read access), NotMp3 (no decodable
+    // frame, or no length), OutOfMemory. A decoder opens one file only. Throws nothing.
     OpenResult Open(const std::string& posixPath);
 
+    // Plain accessors, 0 until an Open succeeds; throw nothing.
     long Rate() const { return m_Rate; }
     int Channels() const { return m_Channels; }
     // Bytes of one PCM frame (all channels of one sample).
     int FrameBytes() const { return m_Channels * 2; }
     // Length in PCM frames.
     int64_t LengthFrames() const { return m_LengthFrames; }
-    // Whether the length came from a header or a scan rather than a guess from the file size.
+    // True when the length came from the file's Info header, false when a scan of its frames found
+    // it; exact either way.
     bool LengthFromHeader() const { return m_LengthFromHeader; }
 
     // Decodes the next piece into buffer (at most capacity bytes). Returns the bytes written; 0 with
     // *failed false at the end of the file, 0 with *failed true when the data cannot be decoded.
+    // Whole frames only. For an opened decoder only; throws nothing.
     size_t Read(unsigned char* buffer, size_t capacity, bool* failed);
-    // Moves to a PCM frame from the start; false when the decoder cannot get there.
+    // Moves to a PCM frame from the start, clearing an earlier end or failure; false when the
+    // decoder cannot get there. Throws nothing.
     bool SeekFrame(int64_t frame);
 
 private:

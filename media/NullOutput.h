@@ -18,6 +18,7 @@ class NullOutput : public AudioOutput
 public:
     explicit NullOutput(bool paced) : m_Paced(paced) {}
 
+    // AudioOutput's contracts; Start and Write never fail, and Start comes first. Nothing throws.
     bool Start(long rate, int channels) override
     {
         m_Rate = rate;

@@ -31,6 +31,8 @@ public:
             out123_drain(m_Handle.get());
     }
 
+    // AudioOutput's contracts. Start fails when libout123 cannot open the module or device or take
+    // the format (ErrorText says why); Write, when the module took less than all. Nothing throws.
     bool Start(long rate, int channels) override
     {
         m_Rate = rate;

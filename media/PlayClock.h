@@ -15,32 +15,35 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // Starts a stream of this rate; capacityFrames is the buffer that a blocking write keeps full
-    // (0 when the output reports its buffer itself, or takes sound as fast as it comes).
+    // (0 when the output reports its buffer itself, or takes sound as fast as it comes). A rate
+    // that is not positive counts as 44100, as does Rate() before the first Reset. Throw nothing.
     void Reset(long rate, int64_t capacityFrames);
     long Rate() const;
-    // The position of the last frame written (from the start of the file).
+    // The position of the last frame written (from the start of the file). Throws nothing.
     int64_t Written() const;
-    // The position of the last frame heard.
+    // The position of the last frame heard; never negative. Throw nothing.
     int64_t Heard() const { return Heard(Clock::now()); }
     int64_t Heard(Clock::time_point now) const;
-    // Frames written and not yet heard at `now`.
+    // Frames written and not yet heard at `now`; never negative. Throws nothing.
     int64_t Buffered(Clock::time_point now) const;
-    // How long until `frames` more fit into the buffer (zero when they fit now).
+    // How long until `frames` more fit into the buffer (zero when they fit now). Throws nothing.
     Clock::duration WaitForRoom(int64_t frames, Clock::time_point now) const;
-    // Frames handed over; the buffer grows by them, up to its capacity.
+    // Frames handed over; the buffer grows by them, up to its capacity. Throws nothing.
     void AddWritten(int64_t frames, Clock::time_point now);
-    // Frames handed over, and the output's own measure of what it now holds.
+    // Frames handed over, and the output's own measure of what it now holds (below 0 counts as 0).
+    // Throws nothing.
     void AddWritten(int64_t frames, int64_t buffered, Clock::time_point now);
-    // The output's own measure of what it holds, taken while it plays: ends a hold.
+    // The output's own measure of what it holds, taken while it plays: ends a hold. Throws nothing.
     void SetBuffered(int64_t buffered, Clock::time_point now);
     // The output holds its sound back (nothing is heard): the buffer stops draining until the next
-    // measure.
+    // measure. Throws nothing.
     void Hold(Clock::time_point now);
-    // The buffer was emptied without being heard; returns the frames discarded.
+    // The buffer was emptied without being heard; returns the frames discarded (0 or more), which
+    // no longer count as written. Throws nothing.
     int64_t Drop(Clock::time_point now);
-    // Everything written has been heard.
+    // Everything written has been heard. Throws nothing.
     void Drained();
-    // Counts from `frame` (after a seek), with an empty buffer.
+    // Counts from `frame` (after a seek), with an empty buffer. Throws nothing.
     void Restart(int64_t frame);
 
 private:

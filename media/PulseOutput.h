@@ -43,6 +43,8 @@ public:
     explicit PulseOutput(std::string device);
     ~PulseOutput() override;
 
+    // AudioOutput's contracts: every call but Start and SetMediaName is for a started output only.
+    // Nothing throws.
     bool Start(long rate, int channels) override;
     size_t WaitForRoom(size_t bytes) override;
     void Interrupt() override;

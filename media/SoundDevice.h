@@ -45,24 +45,31 @@ public:
     SoundDevice(const SoundDevice&) = delete;
     SoundDevice& operator=(const SoundDevice&) = delete;
 
-    // Opens the file, measures it and starts the worker with its output. Synchronous.
+    // Opens the file, measures it and starts the worker with its output. Synchronous. Ok, or the
+    // decoder's reason, NoOutput or OutputNotAnswering. Open once; every other call needs it Ok.
+    // Throws nothing.
     OpenResult Open(const std::string& posixPath);
 
-    // Plays from the current position (or `from`) up to `to` (or the end). Returns at once.
+    // Plays from the current position (or `from`) up to `to` (or the end); -1 for either means
+    // none. A play that starts at its end ends at once. Returns at once. Throws nothing.
     void Play(int64_t from, int64_t to, uint64_t ticket);
-    // Pauses a playing device at what the listener has heard (the output falls silent at once).
+    // Pauses a playing device at what the listener has heard (the output falls silent at once);
+    // does nothing otherwise. Throws nothing.
     void Pause();
-    // Goes on from a pause, the end now reported under `ticket`; does nothing unless paused.
+    // Goes on from a pause, the end now reported under `ticket`; does nothing unless paused. Throws
+    // nothing.
     void Resume(uint64_t ticket);
     // Stops at what the listener has heard; the next play goes on from there. Stop, Pause and Seek
     // discard what the output holds and put the decoder back to the frame heard last, so that going
-    // on neither skips nor repeats sound.
+    // on neither skips nor repeats sound. Throws nothing.
     void Stop();
-    // Stops and moves to a frame.
+    // Stops and moves to a frame, from 0 to LengthFrames(). Throws nothing.
     void Seek(int64_t frame);
-    // Blocks until a play ends (a play sent with MCI_WAIT).
+    // Blocks until a play ends (a play sent with MCI_WAIT); at once when none plays. Throws nothing.
     void WaitWhilePlaying();
 
+    // Plain accessors; throw nothing. The position is the frame heard last, at most the length;
+    // once a play has ended, its end frame (or the frame where it failed).
     Mode GetMode() const { return m_Mode.load(); }
     int64_t PositionFrames() const;
     int64_t LengthFrames() const { return m_Decoder.LengthFrames(); }

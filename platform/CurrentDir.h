@@ -8,7 +8,8 @@
 
 namespace CurrentDir {
 
-// The current directory, e.g. "c:\home\ana"; at first use, the process's working directory.
+// The current directory, e.g. "c:\home\ana"; at first use, the process's working directory, or
+// the first drive's root when no drive holds it. Throws nothing.
 std::string Get();
 
 // Makes a directory current. Returns 0, or the Windows error code (WinError.h: FileNotFound or
@@ -18,11 +19,11 @@ std::string Get();
 int Set(const std::string& text);
 
 // Drive letter's current directory: the last one made current on that drive, else its root
-// ("d:\", with the letter as given).
+// ("d:\", with the letter as given). Throws nothing.
 std::string OfDrive(char letter);
 
 // Forgets every drive's current directory and starts again from the process's working directory
-// (tests use this after replacing the drive table).
+// (tests use this after replacing the drive table). Throws nothing.
 void Reset();
 
 } // namespace CurrentDir

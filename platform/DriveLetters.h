@@ -18,29 +18,33 @@ class DriveLetters
 {
 public:
     // The assignments of a file's text; a text that is not ours gives none. Lines that do not
-    // read are dropped, and the text is then due to be written anew.
+    // read are dropped, and the text is then due to be written anew. ToText gives the file's text
+    // back. Throw nothing.
     static DriveLetters FromText(const std::string& text);
     std::string ToText() const;
 
     // The letters of the volumes present now, one per key, keys in the order of their mount
     // points: known volumes keep theirs, new ones get one, 0 when every letter is held by a
     // present volume. Remembers which volumes were present, so that the order in which absent
-    // volumes were last seen is known.
+    // volumes were last seen is known. Throws nothing.
     std::vector<char> Assign(const std::vector<std::string>& presentKeys);
 
-    // The assignments differ from the text they were read from and should be saved.
+    // The assignments differ from the text they were read from and should be saved. Throws nothing.
     bool Changed() const { return m_Changed; }
 
-    // Reads a file; a missing, unreadable, oversized or foreign file gives no assignments.
+    // Reads a file; a missing, unreadable, oversized or foreign file gives no assignments (and is
+    // due to be written anew when it is there). Throws nothing.
     static DriveLetters Load(const std::string& posixPath);
     // Writes a temporary file beside the target and renames it over the target, so that a
     // reader never sees half a file. Returns false when that failed (the letters still hold for
-    // this run).
+    // this run; no temporary file is left behind). Throws nothing.
     bool Save(const std::string& posixPath) const;
 
-    // The user's file: "Quelmo-lecteurs.txt" in the per-user application-data folder.
+    // The user's file: "Quelmo-lecteurs.txt" in the per-user application-data folder, which is
+    // created when missing (SpecialFolders.h). Throws nothing.
     static std::string StorePath();
     // Tests: keep the letters in this file instead; an empty text brings back the user's file.
+    // Throws nothing.
     static void SetStorePath(const std::string& posixPath);
 
 private:

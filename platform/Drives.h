@@ -46,32 +46,42 @@ public:
     // they changed), or from QUELMO_DRIVES when that is set
     // ("c=/;d=/media/usb:removable;z=/mnt/share:remote:\\srv\share"). A QUELMO_DRIVES table
     // whose c is not "/" and that leaves the user's home or the program's folder without a drive
-    // is refused, with a message on standard error.
+    // is refused, with a message on standard error. An accepted QUELMO_DRIVES table may lack c.
+    // Saves the kept letters when they changed; a file that cannot be written costs only their
+    // memory. Throws nothing.
     static DriveTable FromSystem();
     // The table of a mount table in /proc/self/mountinfo form: c is "/", each other volume has
     // the letter kept for it in `lettersFile`, where new volumes get theirs. `byUuidFolder` holds
-    // udev's links from file-system UUIDs to devices.
+    // udev's links from file-system UUIDs to devices. Throws nothing.
     static DriveTable FromMountTable(const std::string& mountinfo, const std::string& lettersFile,
                                      const std::string& byUuidFolder = "/dev/disk/by-uuid");
-    // Parses the QUELMO_DRIVES form; entries that do not parse are skipped.
+    // Parses the QUELMO_DRIVES form; entries that do not parse are skipped, so the table may be
+    // empty. Throws nothing.
     static DriveTable FromSpecification(const std::string& text);
 
-    // The table the program works with. Built from the system at first use.
+    // The table the program works with. Built from the system at first use. SetCurrent replaces
+    // it: references and drive pointers taken from the old table are then no longer valid. Throw
+    // nothing.
     static const DriveTable& Current();
     static void SetCurrent(DriveTable table);
 
+    // The drives, sorted by letter. Plain accessor; throws nothing.
     const std::vector<DriveInfo>& Drives() const { return m_Drives; }
+    // The drive of a letter, either case; nullptr when there is none. Throws nothing.
     const DriveInfo* Find(char letter) const;
-    // Bit n set for each present letter ('a' + n).
+    // Bit n set for each present letter ('a' + n); 0 for an empty table. Throws nothing.
     uint32_t LogicalDrives() const;
-    // The drive whose root holds the POSIX path, the longest root winning.
+    // The drive whose root holds the POSIX path, the longest root winning; nullptr when none does.
+    // Throws nothing.
     const DriveInfo* FindByPosix(const std::string& posixPath) const;
-    // The network drive whose remote name is "\\server\share" (case-blind).
+    // The network drive whose remote name is "\\server\share" (case-blind); nullptr when none.
+    // Throws nothing.
     const DriveInfo* FindByRemoteName(const std::string& remoteName) const;
 
 private:
     std::vector<DriveInfo> m_Drives; // sorted by letter
 };
 
-// Kind of the drive of a root text such as "c:\"; Unknown when there is no such letter.
+// Kind of the drive of a root text such as "c:\"; NoRootDir when the text starts with no drive
+// letter or no drive has that letter. Throws nothing.
 DriveKind GetDriveKind(const std::string& rootText);

@@ -8,9 +8,13 @@
 
 using HMODULE = void*;
 
-// The module of a path text, loaded with its symbols kept to itself; nullptr on failure.
+// The module of a path text, loaded with its symbols kept to itself; nullptr on failure, the last
+// error then PathNotFound or BadNetPath (no drive), FileNotFound or PathNotFound (missing) or
+// BadExeFormat (not a module this process can load). Throws nothing.
 HMODULE LoadLibraryA(const std::string& path);
-// An entry point of a loaded module by name; nullptr when it has none.
+// An entry point of a loaded module by name; nullptr when it has none (last error ProcNotFound) or
+// when the module or the name is null. Throws nothing.
 void* GetProcAddress(HMODULE module, const char* name);
-// Frees a module returned by LoadLibraryA; false when the handle was not a loaded module.
+// Frees a module returned by LoadLibraryA; false when the handle was null or not a loaded module.
+// Throws nothing.
 bool FreeLibrary(HMODULE module);

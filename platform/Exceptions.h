@@ -29,7 +29,8 @@ private:
     int m_ErrorCode;
 };
 
-// The French text of an I/O error code, as EInOutError shows it.
+// The French text of an I/O error code, as EInOutError shows it; "Erreur E/S <code>" for a code
+// without a text of its own. Throws nothing.
 std::string InOutErrorMessage(int errorCode);
 
 class EMCIDeviceError : public Exception

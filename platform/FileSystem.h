@@ -22,14 +22,17 @@ enum FileAttribute : uint32_t
 
 namespace FileSystem {
 
-// The attributes of a path; nullopt (and the last error set) when it cannot be read.
+// The attributes of a path; nullopt (and the last error set) when it cannot be read. Throws
+// nothing.
 std::optional<uint32_t> GetAttributes(const std::string& path);
-bool FileExists(const std::string& path);      // exists and is not a directory
-bool DirectoryExists(const std::string& path); // exists and is a directory
+// Whether the path exists and is not a directory (FileExists) or is one (DirectoryExists). False
+// also when it cannot be read; only then is the last error set. Throw nothing.
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
 
 // Case-blind match of a name against a pattern of "*" (any run) and "?" (one character). "*.*"
 // matches every name, as on Windows. Characters are compared as UTF-8 when both are valid UTF-8,
-// else byte by byte with ASCII case folding.
+// else byte by byte with ASCII case folding. Throws nothing.
 bool MatchesPattern(const std::string& name, const std::string& pattern);
 
 struct FoundEntry
@@ -42,11 +45,13 @@ struct FoundEntry
 // them. Entries that are hidden, system or directories are skipped unless that attribute is in
 // `include`; "." and ".." are never returned. Returns 0 or the Windows error code of a directory
 // that cannot be read (then `found` is left empty). `entryRead`, when given, is called for every
-// entry read from the directory, matching or not, so that a caller can tell a long search.
+// entry read from the directory, matching or not, so that a caller can tell a long search. The
+// error is also set as the last error. Throws what `entryRead` throws, nothing else.
 int FindFiles(const std::string& directory, const std::string& pattern, uint32_t include,
               std::vector<FoundEntry>& found, const std::function<void()>& entryRead = {});
 
-// Creates one directory level. Returns 0 or the Windows error code.
+// Creates one directory level. Returns 0 or the Windows error code, also set as the last error
+// (AlreadyExists when it is there, PathNotFound when its parent or drive is missing). Throws nothing.
 int CreateDirectory(const std::string& path);
 
 } // namespace FileSystem

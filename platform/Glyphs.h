@@ -8,8 +8,10 @@
 
 class QAbstractButton;
 
-// The bitmap with every pixel of its lower-left pixel's colour made transparent.
+// The bitmap with every pixel of its lower-left pixel's colour made transparent; a null bitmap
+// comes back as it is. Throws nothing.
 QPixmap TransparentGlyph(const QPixmap& bitmap);
 
-// Gives a button's icon the transparent colour of its glyph.
+// Gives a button's icon (the button must not be null) the transparent colour of its glyph; a
+// button without an icon is left as it is. Throws nothing.
 void MakeGlyphTransparent(QAbstractButton* button);

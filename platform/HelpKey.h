@@ -6,4 +6,6 @@
 
 class TApplication;
 
+// Installs the F1 filter on the application; call it once. An error of the help request is shown
+// in the error box, never passed on. Throws nothing.
 void InstallHelpKey(TApplication& application);

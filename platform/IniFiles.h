@@ -21,23 +21,31 @@ class TIniFile
 public:
     explicit TIniFile(std::string fileName);
 
+    // Plain accessor; throws nothing.
     const std::string& FileName() const { return m_FileName; }
 
+    // The key's value; defaultValue when the file, the section or the key is missing or the file
+    // cannot be read. Throws nothing.
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& defaultValue) const;
     // A value of at least 3 characters starting "0x"/"0X" is hexadecimal, else decimal; one that
-    // does not convert to a 32-bit integer (the empty text included) gives the default.
+    // does not convert to a 32-bit integer (the empty text included) gives the default. Throws
+    // nothing.
     int32_t ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const;
+    // Throw EIniFileException, the file left as it was, when it cannot be written, or when the value
+    // holds a line break, the key a line break or "=", or the section a line break or "]".
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);
 
-    // A section counts as present when it holds at least one key.
+    // A section counts as present when it holds at least one key. A missing or unreadable file has
+    // no sections and no keys. Throw nothing.
     bool SectionExists(const std::string& section) const;
     bool ValueExists(const std::string& section, const std::string& key) const;
-    // The keys of a section, in file order.
+    // The keys of a section, in file order; empty when the section is missing. Throws nothing.
     std::vector<std::string> ReadSection(const std::string& section) const;
 
-    // Text to integer by the profile rules; false when it does not convert.
+    // Text to integer by the profile rules; false (value left as it was) when it does not convert.
+    // Throws nothing.
     static bool ConvertInteger(const std::string& text, int32_t& value);
 
 private:

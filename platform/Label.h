@@ -10,12 +10,13 @@ class TLabel : public QLabel
 public:
     explicit TLabel(QWidget* parent = nullptr) : QLabel(parent) {}
 
-    // Shows a path text or a name (bytes, UTF-8 where valid) and fits the label to it.
+    // Shows a path text or a name (bytes, UTF-8 where valid) and fits the label to it; Caption
+    // gives the text shown, as UTF-8. Throw nothing.
     void SetCaption(const std::string& text);
     std::string Caption() const { return text().toStdString(); }
-    // Re-fits the label after a font change.
+    // Re-fits the label after a font change; an empty caption makes it zero wide. Throws nothing.
     void FitToText();
-    // Sets the font's bold and italic switches, keeping its family and size.
+    // Sets the font's bold and italic switches, keeping its family and size. Throws nothing.
     void SetFontStyle(bool bold, bool italic);
 
 private:

@@ -28,12 +28,15 @@ struct MessageBoxRequest
 // Result of a box with one OK button.
 constexpr int IDOK = 1;
 
+// Shows the box and returns IDOK once it is closed; with a hook set, the hook's answer. Throws what
+// the hook throws, nothing else.
 int ShowMessageBox(const MessageBoxRequest& request);
 
-// The Windows form: flags 0 (OK), 16 (stop), 32 (question), 48 (exclamation), 64 (information).
+// The Windows form: flags 0 (OK), 16 (stop), 32 (question), 48 (exclamation), 64 (information);
+// any other icon bits show no icon. Returns and throws as ShowMessageBox.
 int MessageBoxA(const std::string& text, const std::string& caption, unsigned flags);
 
 // While a hook is set, every box goes to it instead of the screen. Pass an empty function to
-// restore the real boxes.
+// restore the real boxes. Throws nothing.
 using MessageBoxHook = std::function<int(const MessageBoxRequest&)>;
 void SetMessageBoxHook(MessageBoxHook hook);

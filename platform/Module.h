@@ -7,15 +7,17 @@
 
 namespace Module {
 
-// The program's POSIX path.
+// The program's POSIX path; "/quelmo" when /proc/self/exe cannot be read. Throws nothing.
 std::string ProgramPosixPath();
-// The program's path text ("c:\usr\bin\quelmo").
+// The program's path text ("c:\usr\bin\quelmo"); "c:\quelmo" when no drive holds the program.
+// Throws nothing.
 std::string ProgramFilePath();
-// Tests: use this POSIX path instead; an empty text returns to the real one.
+// Tests: use this POSIX path instead; an empty text returns to the real one. Throws nothing.
 void SetProgramPosixPath(const std::string& posixPath);
 
 // The folder of the system components (the Windows directory of the program's world), as a POSIX
-// path without a final "/": $QUELMO_WINDIR when set, else the program's own folder.
+// path without a final "/": $QUELMO_WINDIR when set (an absolute path), else the program's own
+// folder; "/" when that is the root. Throws nothing.
 std::string WindowsPosixFolder();
 
 } // namespace Module

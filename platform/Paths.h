@@ -14,17 +14,18 @@
 
 namespace Paths {
 
-// A POSIX file name as it appears in a path text, and back.
+// A POSIX file name as it appears in a path text, and back. Throw nothing.
 std::string NameFromPosix(const std::string& posixName);
 std::string NameToPosix(const std::string& name);
 
 // The text's drive part: "c:" for "c:\x" or "c:x"; "\\server\share" for a network path; else empty.
+// Throws nothing.
 std::string DrivePart(const std::string& text);
 
 // The full absolute form of a path text, as the system would report it: relative texts resolved
 // against the current directory, "d:" against drive d's current directory, "\x" against the
 // current drive's root; "/" taken as "\"; empty components and "." dropped, ".." stepping up but
-// never above the root; no final "\" except at a root ("c:\").
+// never above the root; no final "\" except at a root ("c:\"). Throws nothing.
 std::string ExpandPath(const std::string& text);
 
 // The POSIX path of a path text (expanded first). Returns 0, or the Windows error code (WinError.h):
@@ -33,7 +34,7 @@ std::string ExpandPath(const std::string& text);
 int ToPosix(const std::string& text, std::string& posixPath);
 
 // The path text of an absolute POSIX path, through the drive with the longest mount root that
-// holds it; nullopt when no drive holds it.
+// holds it; nullopt when no drive holds it. Throws nothing.
 std::optional<std::string> FromPosix(const std::string& posixPath);
 
 } // namespace Paths

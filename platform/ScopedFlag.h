@@ -7,7 +7,7 @@ class TScopedFlag
 public:
     // Sets the flag now.
     explicit TScopedFlag(bool& flag) : m_Flag(flag) { m_Flag = true; }
-    // Leaves the flag as it is now; only its clearing at the end is wanted.
+    // Leaves the flag as it is now; only its clearing at the end is wanted. Throws nothing.
     static TScopedFlag ClearOnExit(bool& flag) { return TScopedFlag(flag, 0); }
 
     TScopedFlag(const TScopedFlag&) = delete;

@@ -12,11 +12,12 @@ namespace SpecialFolders {
 constexpr int AppData = 26;       // CSIDL_APPDATA
 constexpr int CommonAppData = 35; // CSIDL_COMMON_APPDATA
 
-// The POSIX path of a special folder, without a final "/"; empty for a number we do not know.
+// The POSIX path of a special folder, without a final "/"; empty for a number we do not know. A
+// folder 26 that cannot be created is still returned (the first write then fails). Throws nothing.
 std::string PosixPath(int csidl);
 
 // The same as a path text ("c:\home\ana\.config"), without a final "\"; empty when unknown or
-// when no drive holds it.
+// when no drive holds it. Throws nothing.
 std::string PathText(int csidl);
 
 } // namespace SpecialFolders

@@ -12,11 +12,15 @@ class TTimer : public QWidget
     Q_PROPERTY(int Interval READ Interval WRITE SetInterval)
     Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
 public:
+    // Ticks every second from its creation on, until the design says otherwise.
     explicit TTimer(QWidget* parent = nullptr);
 
+    // The interval in milliseconds; 0 ticks at every pass of the event loop. Plain accessors;
+    // throw nothing.
     int Interval() const { return m_Timer.interval(); }
     void SetInterval(int milliseconds);
-    // The switch of the component, apart from QWidget::isEnabled (the timer is never seen).
+    // The switch of the component, apart from QWidget::isEnabled (the timer is never seen). Turning
+    // it on starts a full interval anew. Plain accessors; throw nothing.
     bool Enabled() const { return m_Active; }
     void SetEnabled(bool enabled);
 

@@ -48,28 +48,34 @@ public:
     ~TTrayIcon() override;
 
     bool InTray() const { return m_Visible; }
-    // True adds the icon, false removes it; the value it already has changes nothing.
+    // True adds the icon, false removes it; the value it already has changes nothing. Throws
+    // EOutOfResources when the desktop refuses; InTray then keeps its old value.
     void SetInTray(bool visible);
 
+    // The tooltip; a longer text is cut to MaxHintLength. Throw nothing.
     QString Hint() const { return m_Hint; }
     void SetHint(const QString& hint);
 
-    // The image; when none is set, the icon of the window that holds the component.
+    // The image; when none is set, the icon of the window that holds the component (a null icon
+    // when that has none either, and the desktop then refuses the icon). Throw nothing.
     QIcon Icon() const;
     void SetIcon(const QIcon& icon);
 
+    // Plain accessors; throw nothing.
     QString BalloonTitle() const { return m_BalloonTitle; }
     QString BalloonHint() const { return m_BalloonHint; }
     TBalloonFlags BalloonFlags() const { return m_BalloonFlags; }
 
     // The menu is named, as in a design, and looked up among the holding window's children when
-    // it is needed, so the design may create it after the icon.
+    // it is needed, so the design may create it after the icon. PopupMenu is nullptr when no name
+    // is set or the window holds no menu of that name. Throw nothing.
     QString PopupMenuName() const { return m_PopupMenuName; }
     void SetPopupMenuName(const QString& name) { m_PopupMenuName = name; }
     QMenu* PopupMenu() const;
 
     // The desktop's mouse reports, as the component handles them: a left click (button pressed and
-    // released over the icon) and a right click at a position on the screen.
+    // released over the icon) and a right click at a position on the screen. Each runs as an event
+    // handler (RunHandler): an error is shown, not passed on, unless called from inside a handler.
     void HandleClick();
     void HandleContextClick(const QPoint& at);
 
@@ -92,7 +98,8 @@ private:
 
 // Stands for the desktop's notification area: Add puts the icon there (false when the desktop
 // refuses it), Remove takes it away (false when the desktop refuses). While a hook is set, every
-// icon goes to it instead of the desktop. Pass an empty hook to restore the desktop.
+// icon goes to it instead of the desktop. Pass an empty hook to restore the desktop. Throws
+// nothing.
 struct TrayAreaHook
 {
     std::function<bool(TTrayIcon&)> Add;

@@ -26,13 +26,16 @@ struct OSVersionInfo
     std::string CSDVersion; // at most 127 characters
 };
 
-// The record of the running system, or the one a test set.
+// The record of the running system, or the one a test set; when uname() fails, that of "Linux"
+// with build number 0. Throws nothing.
 OSVersionInfo GetVersionEx();
 
-// The record built from a kernel name and release, as uname() gives them.
+// The record built from a kernel name and release, as uname() gives them; a part of the release
+// that is not a number counts as 0. Throws nothing.
 OSVersionInfo FromKernel(const std::string& sysName, const std::string& release);
 
-// Tests: report this record instead of the system's; nullopt returns to the system's.
+// Tests: report this record instead of the system's; nullopt returns to the system's. Throws
+// nothing.
 void SetOverride(std::optional<OSVersionInfo> info);
 
 } // namespace Version

@@ -33,10 +33,11 @@ constexpr uint32_t Signature = 0xFEEF04BD;
 constexpr const char* SectionName = ".fileversion";
 
 // The fixed file-information block of the file at a POSIX path; nullopt when the file cannot be
-// read, is no ELF file, or holds no block with the right signature.
+// read, is no ELF file, or holds no block with the right signature. Throws nothing.
 std::optional<VSFixedFileInfo> ReadPosix(const std::string& posixPath);
 
-// The same for a path text (Paths.h).
+// The same for a path text (Paths.h); nullopt also for an empty text or one that names no drive.
+// UI thread only, as path texts are. Throws nothing.
 std::optional<VSFixedFileInfo> Read(const std::string& path);
 
 } // namespace VersionInfo

@@ -21,25 +21,27 @@ struct CaseFlags
 };
 
 // The case flags of the volume of a root text ("c:\", "\\server\share\"); nullopt when no drive
-// holds that root.
+// holds that root. Throws nothing.
 std::optional<CaseFlags> GetCaseFlags(const std::string& rootText);
 
 // The label of the volume of a root text such as "c:\"; nullopt when the drive is unknown, has no
-// label, or did not answer within LabelWaitMs.
+// label, or did not answer within LabelWaitMs. Throws nothing.
 std::optional<std::string> GetVolumeLabel(const std::string& rootText);
 constexpr int LabelWaitMs = 500;
 
 // The remote name ("\\server\share") of the network drive of a drive text such as "Z:"; nullopt
-// when the letter names no network drive.
+// when the letter names no network drive. Throws nothing.
 std::optional<std::string> GetRemoteName(const std::string& driveText);
 
 // The function that reads one drive's label on the worker thread. Tests replace it (an empty
 // function brings back the default: the table's label, else the by-label link of the device).
+// The reader must not throw: it runs on a thread of its own. SetLabelReader throws nothing.
 using LabelReader = std::function<std::optional<std::string>(const DriveInfo&)>;
 void SetLabelReader(LabelReader reader);
 
 // The default reader's source: the label udev knows for a block device, read from the links of
-// `byLabelDir` (udev writes unsafe characters of a label as "\xNN").
+// `byLabelDir` (udev writes unsafe characters of a label as "\xNN"); nullopt when the device or
+// the folder cannot be read or no link leads to the device. Throws nothing.
 std::optional<std::string> LabelFromLinks(const std::string& device, const std::string& byLabelDir);
 
 } // namespace Volumes

@@ -33,8 +33,10 @@ constexpr int CantResolveFilename = 1921;
 } // namespace WinError
 
 // The Windows code for an errno value. ENOENT maps to "file not found"; callers that know a
-// whole path was missing say "path not found" themselves.
+// whole path was missing say "path not found" themselves. 0 for 0, IoDevice for any errno
+// without a closer match. Throws nothing.
 int WinErrorFromErrno(int errnoValue);
 
+// The calling thread's last error; 0 until one is set. Throw nothing.
 void SetLastError(int code);
 int GetLastError();

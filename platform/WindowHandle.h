@@ -8,14 +8,17 @@
 
 class QWidget;
 
-// The desktop window: the caller for requests made on behalf of no window of ours.
+// The desktop window: the caller for requests made on behalf of no window of ours. Never nullptr.
+// Throws nothing.
 HWND GetDesktopWindow();
 
-// The handle of a widget's window; nullptr for none.
+// The handle of a widget's window; nullptr for none. Throws nothing.
 HWND WindowHandle(QWidget* widget);
 
-// The live top-level widget a handle names, or nullptr.
+// The live top-level widget a handle names; nullptr for a null, stale or foreign handle, the
+// desktop's, or when no application object exists. Throws nothing.
 QWidget* WidgetOfHandle(HWND handle);
 
-// Raises and activates the window; false when the handle names no live window.
+// Raises and activates the window, restoring it when minimised; false when the handle names no
+// live window. Throws nothing.
 bool SetForegroundWindow(HWND handle);
