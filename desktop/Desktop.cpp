@@ -5,9 +5,9 @@
 #include "desktop/DesktopKeys.h"
 #include "desktop/MprisService.h"
 #include "desktop/PlayerRemote.h"
+#include "platform/FirstFrame.h"
 
 #include <QGuiApplication>
-#include <QTimer>
 
 namespace Desktop {
 
@@ -27,7 +27,9 @@ void Attach(TForm1& form)
     QObject::connect(form.RSource, &TCustomListBox::OnClick, mpris, &MprisService::Refresh);
     QObject::connect(form.Media1, &TMediaPlayer::OnNotify, mpris, &MprisService::Refresh);
     QObject::connect(form.Timer1, &TTimer::OnTimer, mpris, &MprisService::Refresh);
-    QTimer::singleShot(0, mpris, &MprisService::Register);
+    // Taking the name on the session bus waits on the bus daemon: done once the window is on
+    // screen, so that it never delays the window.
+    AfterFirstFrame(form, [mpris] { mpris->Register(); });
 }
 
 } // namespace Desktop
