@@ -1,4 +1,4 @@
-// The drive table: one given as a specification text, and the one built from this system's mounts.
+// The drive table: one read from a QUELMO_DRIVES text, and the one built from this system's mounts.
 
 #include "platform/Drives.h"
 
