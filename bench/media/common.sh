@@ -32,7 +32,7 @@ cpu_seconds() {
 make_gap_tones() {
     tones=()
     for tone in 440_1500 880_1500 660_1500_48000 550_1500; do
-        [[ -s $bench_dir/tone_$tone.mp3 ]] || tests/media/make-tone.sh "$bench_dir" "$tone"
+        [[ -s $bench_dir/tone_$tone.mp3 ]] || tests/fixtures/make-tone.sh "$bench_dir" "$tone"
         tones+=("$bench_dir/tone_$tone.mp3")
     done
 }

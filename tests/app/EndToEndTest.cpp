@@ -3,6 +3,7 @@
 // records what the null sink plays, checks the order of the tones and the window caption, closes
 // with "&Fermer" and reads the settings file.
 
+#include "ProgramLaunch.h"
 #include "SoundCapture.h"
 #include "TestSupport.h"
 
@@ -15,14 +16,6 @@
 namespace {
 
 const std::string Fixtures = QUELMO_APP_FIXTURES;
-
-std::string RunTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(10000);
-    return process.readAllStandardOutput().trimmed().toStdString();
-}
 
 class EndToEndTest : public ::testing::Test
 {
@@ -46,11 +39,7 @@ protected:
                        "[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=-1\n");
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        // c: is the tree; y: holds the rest of the system, the user's home and the program's folder.
-        env.insert("QUELMO_DRIVES", QString::fromStdString("c=" + tree.Path() + ";y=/"));
-        env.insert("XDG_CONFIG_HOME", QString::fromStdString(tree / "home/.config"));
-        env.insert("XDG_CONFIG_DIRS", QString::fromStdString(tree / "etc"));
+        UseTreeAsSystem(env, tree);
         env.remove("QUELMO_AUDIO_OUTPUT"); // the default order: the user's sound server
         player.setProcessEnvironment(env);
         player.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -76,17 +65,10 @@ TEST_F(EndToEndTest, DirectoryLineAndLecturePlayTheFilesInOrderThenFermerSaves)
 {
     player.start(QUELMO_PROGRAM, {});
     // The window of this program, not that of another test's on the same display.
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            window = QString::fromStdString(
-                         RunTool("xdotool", {"search", "--all", "--pid", QString::number(player.processId()),
-                                             "--name", "^Lecteur MP3 - Quelmo$"}))
-                         .section('\n', 0, 0);
-            return !window.isEmpty();
-        },
-        15000));
+    window = WaitForProgramWindow(player);
+    ASSERT_FALSE(window.isEmpty());
 
-    EXPECT_EQ(RunTool("xdotool", {"getwindowname", window}), "Lecteur MP3 - Quelmo");
+    EXPECT_EQ(RunTool("xdotool", {"getwindowname", window}).toStdString(), "Lecteur MP3 - Quelmo");
     Recorder recorder;
     ASSERT_TRUE(recorder.Started());
     // The directory list shows c:\, Music and its subdirectory Album (16 pixels a line, from 44).
@@ -96,7 +78,7 @@ TEST_F(EndToEndTest, DirectoryLineAndLecturePlayTheFilesInOrderThenFermerSaves)
     std::vector<std::string> captions;
     WaitFor(
         [&] {
-            const std::string name = RunTool("xdotool", {"getwindowname", window});
+            const std::string name = RunTool("xdotool", {"getwindowname", window}).toStdString();
             if (captions.empty() || captions.back() != name)
                 captions.push_back(name);
             return captions.size() >= 4;

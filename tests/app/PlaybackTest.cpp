@@ -39,29 +39,13 @@ protected:
     }
     void CopyTone(const std::string& tone, const std::string& to)
     {
-        tree.WriteFile(to, TempTreeReader::Read(Fixtures + "/tone_" + tone + ".mp3"));
+        tree.WriteFile(to, ReadFile(Fixtures + "/tone_" + tone + ".mp3"));
     }
     bool WaitForTitles(size_t count, int timeoutMs = 8000)
     {
         return WaitFor([&] { return titles.size() >= count; }, timeoutMs);
     }
     void SelectFile(const std::string& name) { ClickLine(form->FLB, Find(form->FLB, name)); }
-
-    struct TempTreeReader
-    {
-        static std::string Read(const std::string& path)
-        {
-            FILE* file = std::fopen(path.c_str(), "rb");
-            std::string data;
-            if (file == nullptr)
-                return data;
-            char buffer[8192];
-            for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-                data.append(buffer, n);
-            std::fclose(file);
-            return data;
-        }
-    };
 
     std::unique_ptr<TForm1> form;
     std::vector<std::string> titles;
@@ -203,7 +187,7 @@ TEST_F(PlaybackTest, DamagedFileShowsTheDeviceErrorAndWaits)
 // the sequence goes on to the next one.
 TEST_F(PlaybackTest, DamagedStretchPlaysOnAndTheSequenceGoesOn)
 {
-    std::string tone = TempTreeReader::Read(Fixtures + "/tone_550_2000.mp3");
+    std::string tone = ReadFile(Fixtures + "/tone_550_2000.mp3");
     tone.replace(tone.size() / 3, 4096, 4096, '\0');
     tree.WriteFile("Music/Album/b.mp3", tone);
     SelectFile("b.mp3");

@@ -3,6 +3,7 @@
 // the test's own, a window manager and a panel with a notification area (XEmbed), and the X
 // utilities to find windows, read their state and click them.
 
+#include "ProgramLaunch.h"
 #include "TestSupport.h"
 
 #include <QPoint>
@@ -201,14 +202,10 @@ protected:
         ASSERT_TRUE(failed.isEmpty()) << failed.toStdString() << " did not start";
         tree.MakeDir("runtime");
         ::chmod((tree / "runtime").c_str(), 0700);
-        QProcessEnvironment env = desktop.Env();
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(tree / "runtime"));
-        env.insert("XDG_CONFIG_HOME", QString::fromStdString(tree / "home/.config"));
         tree.MakeDir("etc");
-        env.insert("XDG_CONFIG_DIRS", QString::fromStdString(tree / "etc"));
-        // c: is the tree; y: holds the rest of the system, the user's home and the program's folder.
-        env.insert("QUELMO_DRIVES", QString::fromStdString("c=" + tree.Path() + ";y=/"));
+        QProcessEnvironment env = desktop.Env();
+        UseTreeAsSystem(env, tree);
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(tree / "runtime"));
         env.insert("QUELMO_AUDIO_OUTPUT", "null");
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedChannels);

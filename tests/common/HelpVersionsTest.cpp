@@ -4,9 +4,9 @@
 #include "common/HelpVersions.h"
 
 #include "HelpTestSupport.h"
+#include "TestSupport.h"
 #include "platform/VersionInfo.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -77,8 +77,7 @@ TEST(HelpVersionsTest, VersionsOfRealFiles)
     EXPECT_FALSE(VersionInfo::ReadPosix("/proc/self/exe"));
 
     // Files that are no ELF files at all, or damaged ones: the empty text and zeros.
-    std::ifstream module(QUELMO_HHCTRL_MODULE, std::ios::binary);
-    const std::string versioned((std::istreambuf_iterator<char>(module)), std::istreambuf_iterator<char>());
+    const std::string versioned = ReadFile(QUELMO_HHCTRL_MODULE);
     std::string noise(4096, '\0');
     std::mt19937 random(8);
     for (char& c : noise)

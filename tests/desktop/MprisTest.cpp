@@ -2,6 +2,7 @@
 // service, reads the properties while it is stopped and while it plays, calls every method, and
 // checks that the window, the PulseAudio stream and what the null sink plays follow.
 
+#include "ProgramLaunch.h"
 #include "SoundCapture.h"
 #include "TestSupport.h"
 
@@ -23,14 +24,6 @@ const char* const Path = "/org/mpris/MediaPlayer2";
 const char* const Root = "org.mpris.MediaPlayer2";
 const char* const Player = "org.mpris.MediaPlayer2.Player";
 const char* const Properties = "org.freedesktop.DBus.Properties";
-
-QString RunTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(10000);
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
 
 // The playback states that the service announced, in order.
 class ChangeListener : public QObject
@@ -70,25 +63,15 @@ protected:
                        "[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=2\n");
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("QUELMO_DRIVES", QString::fromStdString("c=" + tree.Path() + ";y=/"));
-        env.insert("XDG_CONFIG_HOME", QString::fromStdString(tree / "home/.config"));
-        env.insert("XDG_CONFIG_DIRS", QString::fromStdString(tree / "etc"));
+        UseTreeAsSystem(env, tree);
         env.remove("QUELMO_AUDIO_OUTPUT"); // the user's sound server
         player.setProcessEnvironment(env);
         player.setProcessChannelMode(QProcess::ForwardedChannels);
         player.start(QUELMO_PROGRAM, {});
         ASSERT_TRUE(WaitFor([&] { return !(service = PlayersName()).isEmpty(); }, 15000))
             << "the player takes an MPRIS name";
-        const QString pid = QString::number(player.processId());
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                window =
-                    RunTool("xdotool", {"search", "--all", "--pid", pid, "--name", "^Lecteur MP3 - Quelmo$"});
-                return !window.isEmpty();
-            },
-            15000));
-        window = window.section('\n', 0, 0);
+        window = WaitForProgramWindow(player);
+        ASSERT_FALSE(window.isEmpty());
         bus.connect(service, Path, Properties, "PropertiesChanged", &listener,
                     SLOT(Changed(QString, QVariantMap, QStringList)));
     }

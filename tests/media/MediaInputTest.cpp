@@ -9,19 +9,12 @@
 #include "platform/Exceptions.h"
 
 #include <QFile>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-std::string ReadAll(const std::string& posixPath)
-{
-    std::ifstream in(posixPath, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string RandomBytes(size_t size, unsigned seed)
 {
@@ -58,7 +51,7 @@ struct InputCase
 
 std::vector<InputCase> BadInputs()
 {
-    const std::string tone = ReadAll(TonePosix("440_500"));
+    const std::string tone = ReadFile(TonePosix("440_500"));
     return {
         {"Missing", nullptr, Outcome::Raises,
          "Fichier introuvable. Vérifiez le nom du fichier et son chemin."},
@@ -122,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(Files, MediaBadInput, ::testing::ValuesIn(BadInputs()),
 // goes on to the end of the file, without a failure that would end the player's sequence.
 TEST(MediaDamagedInput, DecodingGoesOnPastTheDamage)
 {
-    const std::string tone = ReadAll(TonePosix("600_3000"));
+    const std::string tone = ReadFile(TonePosix("600_3000"));
     const size_t third = tone.size() / 3;
     const size_t middle = tone.size() / 2 + 101; // not on a frame boundary
     const std::pair<const char*, std::string> damaged[] = {
@@ -175,7 +168,7 @@ TEST(MediaRandomInput, UnreadableFileRaises)
     UseAudioOutput("null");
     TempTree tree;
     DriveScope drives(tree.Path());
-    tree.WriteFile("locked.mp3", ReadAll(TonePosix("440_300")));
+    tree.WriteFile("locked.mp3", ReadFile(TonePosix("440_300")));
     chmod((tree / "locked.mp3").c_str(), 0);
     TMediaPlayer media;
     media.FileName = "c:\\locked.mp3";

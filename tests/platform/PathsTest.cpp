@@ -1,7 +1,9 @@
-// Path texts, the drive table and the emulated current directory, on real temporary trees.
+// Path texts: expansion, the translation to POSIX paths and back, and odd names, on real temporary
+// trees.
 
 #include "platform/Paths.h"
 
+#include "PathsFixture.h"
 #include "TestSupport.h"
 #include "platform/CurrentDir.h"
 #include "platform/Drives.h"
@@ -9,27 +11,8 @@
 #include "platform/WinError.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace {
-
-class PathsTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        tree.MakeDir("c/Music/Album");
-        tree.MakeDir("d/Films");
-        tree.MakeDir("share/A");
-        tree.WriteFile("c/Music/a.mp3");
-    }
-    TempTree tree;
-    DriveScope drives{std::vector<DriveInfo>{
-        {'c', tree / "c", DriveKind::Fixed, "", "", "", "", false},
-        {'d', tree / "d", DriveKind::Removable, "", "", "", "", false},
-        {'z', tree / "share", DriveKind::Remote, "", "", "\\\\srv\\music", "", false},
-    }};
-};
 
 TEST_F(PathsTest, ExpandPathResolvesEveryForm)
 {
@@ -107,63 +90,6 @@ TEST_F(PathsTest, NamesWithBackslashOrColonStayOneName)
     ASSERT_TRUE(colon);
     EXPECT_EQ(Paths::DrivePart(*colon), "c:");
     EXPECT_TRUE(FileSystem::FileExists(*colon));
-}
-
-TEST_F(PathsTest, CurrentDirectoryFailuresCarryWindowsCodes)
-{
-    ASSERT_EQ(CurrentDir::Set("c:\\Music"), 0);
-    tree.MakeDir("c/Locked");
-    ::chmod((tree / "c/Locked").c_str(), 0);
-    struct Case
-    {
-        const char* Input;
-        int Code;
-    } cases[] = {
-        {"c:\\Music\\Missing", WinError::FileNotFound},
-        {"c:\\Missing\\Deeper", WinError::PathNotFound},
-        {"c:\\Music\\a.mp3", WinError::NotADirectory},
-        {"q:\\", WinError::PathNotFound},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CurrentDir::Set(c.Input), c.Code) << c.Input;
-        EXPECT_EQ(GetLastError(), c.Code);
-        EXPECT_EQ(CurrentDir::Get(), "c:\\Music") << "a failure changes nothing";
-    }
-    if (::geteuid() != 0) { // root enters every folder
-        EXPECT_EQ(CurrentDir::Set("c:\\Locked"), WinError::AccessDenied);
-    }
-}
-
-TEST_F(PathsTest, EachDriveKeepsItsCurrentDirectory)
-{
-    ASSERT_EQ(CurrentDir::Set("d:\\Films"), 0);
-    ASSERT_EQ(CurrentDir::Set("c:\\Music\\Album"), 0);
-    EXPECT_EQ(CurrentDir::OfDrive('d'), "d:\\Films");
-    ASSERT_EQ(CurrentDir::Set("d:"), 0);
-    EXPECT_EQ(CurrentDir::Get(), "d:\\Films");
-    ASSERT_EQ(CurrentDir::Set("c:"), 0);
-    EXPECT_EQ(CurrentDir::Get(), "c:\\Music\\Album");
-    ASSERT_EQ(CurrentDir::Set(".."), 0);
-    EXPECT_EQ(CurrentDir::Get(), "c:\\Music");
-}
-
-TEST(DriveTableTest, SpecificationAndMountTable)
-{
-    const auto table =
-        DriveTable::FromSpecification("c=/srv/music;d=/media/usb:removable;z=/mnt/s:remote:\\\\srv\\s;bad");
-    ASSERT_EQ(table.Drives().size(), 3u);
-    EXPECT_EQ(table.Find('D')->Kind, DriveKind::Removable);
-    EXPECT_EQ(table.Find('z')->RemoteName, "\\\\srv\\s");
-    EXPECT_EQ(table.LogicalDrives(), (1u << 2) | (1u << 3) | (1u << 25));
-
-    const auto system = DriveTable::FromSystem();
-    ASSERT_NE(system.Find('c'), nullptr);
-    EXPECT_EQ(system.Find('c')->Root, "/");
-    for (const auto& drive : system.Drives()) {
-        EXPECT_NE(drive.Root, "/proc");
-        EXPECT_NE(drive.Root, "/sys");
-        EXPECT_NE(drive.Root, "/dev/shm");
-    }
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -53,12 +52,15 @@ void TempTree::WriteFile(const std::string& relative, const std::string& content
     out << contents;
 }
 
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 std::string TempTree::ReadFile(const std::string& relative) const
 {
-    std::ifstream in(*this / relative, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
+    return ::ReadFile(*this / relative);
 }
 
 bool TempTree::Exists(const std::string& relative) const

@@ -5,10 +5,14 @@
 #include "platform/Drives.h"
 #include "platform/MessageBox.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
+
+// The whole contents of a file, bytes as they are; empty when the file cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
 
 // A fresh temporary folder, removed with everything in it (permissions restored first).
 class TempTree
