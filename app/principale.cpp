@@ -32,8 +32,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
 {
     InitGlyphResources();
     setupUi(this);
-    for (QPushButton* button : {BtnL, BitBtn3, BtnS, BitBtn1, BitBtn2, BitBtn4})
-        MakeGlyphTransparent(button);
+    SetFontsAndGlyphs();
     TApplication* app = TApplication::Instance();
     if (app != nullptr)
         app->AddForm(this);
@@ -41,6 +40,47 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     // Where the user was is kept even when the X server goes away under the program.
     if (app != nullptr)
         app->SetSaveAtAbruptExit([this] { FormDestroy(); });
+}
+
+namespace {
+
+QFont DesignFont(const char* family, int pixels, bool bold = false, bool italic = false)
+{
+    QFont font(QString::fromLatin1(family));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+} // namespace
+
+// The window's fonts and glyphs are set here rather than in its description: the description gives
+// a size in pixels only through style sheets, which make every widget slower to polish and draw, and
+// an icon it names is offered to every image plugin before it is read. Both delayed the first frame.
+void TForm1::SetFontsAndGlyphs()
+{
+    setFont(DesignFont("MS Sans Serif", 11));
+    // A menu is a window of its own, which takes no font from its owner unless told to.
+    PPMenuTray->setFont(font());
+    LabSource->setFont(DesignFont("Arial", 13, true));
+    LSource->setFont(DesignFont("Arial", 16));
+    for (QPushButton* button : {BtnL, BitBtn3, BtnS})
+        button->setFont(DesignFont("Arial", 13, false, true));
+    LabInfo1->setFont(DesignFont("Arial", 13, true, true));
+    LabInfo2->setFont(DesignFont("Arial", 16, true));
+
+    setWindowIcon(QIcon(ResourceBitmap(":/glyphs/quelmo.png")));
+    const std::pair<QPushButton*, const char*> buttons[] = {
+        {BtnL, "lecture"},   {BitBtn3, "pause"},   {BtnS, "stop"},
+        {BitBtn1, "fermer"}, {BitBtn2, "apropos"}, {BitBtn4, "reduire"},
+    };
+    for (const auto& [button, glyph] : buttons) {
+        button->setIcon(QIcon(ResourceBitmap(QString(":/glyphs/%1.bmp").arg(QLatin1String(glyph)))));
+        MakeGlyphTransparent(button);
+    }
+    Agran1->setIcon(QIcon(ResourceBitmap(":/glyphs/restaurer.bmp")));
+    Quitter1->setIcon(QIcon(ResourceBitmap(":/glyphs/quitter.bmp")));
 }
 
 TForm1::~TForm1()

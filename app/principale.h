@@ -77,4 +77,6 @@ protected:
 
 private:
     bool m_Shown = false;
+
+    void SetFontsAndGlyphs();
 };

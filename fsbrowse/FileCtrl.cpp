@@ -3,6 +3,7 @@
 #include "platform/CurrentDir.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
+#include "platform/Glyphs.h"
 #include "platform/Paths.h"
 
 #include <QCollator>
@@ -209,7 +210,8 @@ QPixmap LoadGlyph(const char* name)
 {
     static const bool registered = (InitGlyphResources(), true);
     (void)registered;
-    QImage image(QString(":/fsbrowse/glyphs/%1.bmp").arg(QString::fromLatin1(name)));
+    QImage image =
+        ResourceBitmap(QString(":/fsbrowse/glyphs/%1.bmp").arg(QString::fromLatin1(name))).toImage();
     if (image.isNull())
         return {};
     image = image.convertToFormat(QImage::Format_ARGB32);

@@ -4,6 +4,11 @@
 #include <QBitmap>
 #include <QImage>
 
+QPixmap ResourceBitmap(const QString& path)
+{
+    return QPixmap::fromImage(QImage(path, path.endsWith(QLatin1String(".png")) ? "PNG" : "BMP"));
+}
+
 QPixmap TransparentGlyph(const QPixmap& bitmap)
 {
     if (bitmap.isNull())

@@ -8,6 +8,11 @@
 
 class QAbstractButton;
 
+// A bitmap of the program's resources (".bmp", else ".png"), read as that format: an image whose
+// format is left to guess is offered to every image plugin, each loaded for it, which costs the
+// start-up several milliseconds. A null pixmap when it cannot be read. Throws nothing.
+QPixmap ResourceBitmap(const QString& path);
+
 // The bitmap with every pixel of its lower-left pixel's colour made transparent; a null bitmap
 // comes back as it is. Throws nothing.
 QPixmap TransparentGlyph(const QPixmap& bitmap);

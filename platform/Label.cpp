@@ -16,12 +16,9 @@ void TLabel::FitToText()
 
 void TLabel::SetFontStyle(bool bold, bool italic)
 {
-    // The design gives fonts through style sheets, which win over setFont(): restate the font there.
-    ensurePolished();
-    const QFont current = font();
-    const QString size = current.pixelSize() > 0 ? QString("%1px").arg(current.pixelSize())
-                                                 : QString("%1pt").arg(current.pointSizeF());
-    setStyleSheet(QString("font: %1%2%3 \"%4\";")
-                      .arg(bold ? "bold " : "", italic ? "italic " : "", size, current.family()));
+    QFont changed = font();
+    changed.setBold(bold);
+    changed.setItalic(italic);
+    setFont(changed);
     FitToText();
 }
