@@ -3,10 +3,14 @@
 #include <QAbstractButton>
 #include <QBitmap>
 #include <QImage>
+#include <QImageReader>
 
 QPixmap ResourceBitmap(const QString& path)
 {
-    return QPixmap::fromImage(QImage(path, path.endsWith(QLatin1String(".png")) ? "PNG" : "BMP"));
+    QImageReader reader(path, path.endsWith(QLatin1String(".png")) ? "PNG" : "BMP");
+    // Even with the format given, a reader that may detect it asks every plugin first.
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 
 QPixmap TransparentGlyph(const QPixmap& bitmap)
