@@ -13,12 +13,20 @@ TTimer::TTimer(QWidget* parent) : QWidget(parent)
 void TTimer::SetInterval(int milliseconds)
 {
     m_Timer.setInterval(milliseconds);
+    Update();
 }
 
 void TTimer::SetEnabled(bool enabled)
 {
     m_Active = enabled;
-    if (enabled)
+    Update();
+}
+
+// An interval of 0 stops the timer, as a timer component's does, instead of ticking at every pass
+// of the event loop and keeping a core busy.
+void TTimer::Update()
+{
+    if (m_Active && m_Timer.interval() > 0)
         m_Timer.start();
     else
         m_Timer.stop();

@@ -15,8 +15,8 @@ public:
     // Ticks every second from its creation on, until the design says otherwise.
     explicit TTimer(QWidget* parent = nullptr);
 
-    // The interval in milliseconds; 0 ticks at every pass of the event loop. Plain accessors;
-    // throw nothing.
+    // The interval in milliseconds; 0 stops the timer until an interval is given again. Setting it
+    // starts a full interval anew. Plain accessors; throw nothing.
     int Interval() const { return m_Timer.interval(); }
     void SetInterval(int milliseconds);
     // The switch of the component, apart from QWidget::isEnabled (the timer is never seen). Turning
@@ -30,4 +30,6 @@ signals:
 private:
     QTimer m_Timer;
     bool m_Active = true;
+
+    void Update();
 };

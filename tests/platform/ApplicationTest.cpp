@@ -4,8 +4,11 @@
 
 #include "TestSupport.h"
 #include "platform/Exceptions.h"
+#include "platform/Timer.h"
 
+#include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,3 +78,23 @@ TEST(ApplicationTest, InOutErrorMessages)
 }
 
 } // namespace
+
+// A timer ticks at its interval while on; an interval of 0 or the switch off stops it.
+TEST(ApplicationTest, TimerTicksOnlyWhileOnWithAnInterval)
+{
+    TTimer timer;
+    int ticks = 0;
+    QObject::connect(&timer, &TTimer::OnTimer, [&ticks] { ++ticks; });
+    timer.SetInterval(5);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks >= 2, 2000);
+    for (const auto& stop : {std::function<void()>([&] { timer.SetInterval(0); }),
+                             std::function<void()>([&] { timer.SetEnabled(false); })}) {
+        stop();
+        ticks = 0;
+        QTest::qWait(50);
+        EXPECT_EQ(ticks, 0);
+        timer.SetInterval(5);
+        timer.SetEnabled(true);
+        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 1, 2000);
+    }
+}
