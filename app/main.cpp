@@ -36,7 +36,7 @@ int main(int argc, char** argv)
     QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
     QFont::insertSubstitution("Arial", "Liberation Sans");
     InstallHelpKey(app); // F1 in a form asks for help
-    return Startup::Run(app, [&app, &fontConfiguration] {
+    return Startup::Run(app, [&fontConfiguration] {
         fontConfiguration.join();
         auto form = std::make_unique<TForm1>();
         Desktop::Attach(*form);
