@@ -66,7 +66,8 @@ Kept& KeptOutput()
 
 } // namespace
 
-std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels, OutputFailure* failure)
+std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels, OutputFailure* failure,
+                                                std::unique_ptr<AudioOutput>* playingOut)
 {
     OutputFailure unused = OutputFailure::None;
     OutputFailure& why = failure != nullptr ? *failure : unused;
@@ -96,6 +97,8 @@ std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels, OutputF
         old->Clock().Restart(0);
         return old;
     }
+    if (playingOut != nullptr)
+        *playingOut = std::move(old);
     old.reset(); // plays out what it holds, then closes
     return StartNew(rate, channels, why);
 }

@@ -95,8 +95,11 @@ enum class OutputFailure
 // An output started for this format: the one kept from the last device when it fits and its server
 // still answers, else a new one of the kind the environment chooses. nullptr when no output can be
 // had; *failure then says why. Takes about two seconds at most when a server does not answer.
-// Throws nothing.
-std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels, OutputFailure* failure = nullptr);
+// A kept output of another format plays out what it holds before the new one starts, unless
+// `playingOut` is given: it is then handed over there, still playing, so that its last sound and
+// the new connection overlap. Throws nothing.
+std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels, OutputFailure* failure = nullptr,
+                                                std::unique_ptr<AudioOutput>* playingOut = nullptr);
 // Gives an output back at the end of a device: kept when it can serve the next device, else closed
 // (after what it holds has played, which may block for a moment). A null output is ignored.
 // Throws nothing.

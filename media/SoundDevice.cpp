@@ -109,8 +109,10 @@ int64_t SoundDevice::PositionFrames() const
 void SoundDevice::Run()
 {
     OutputFailure failure = OutputFailure::None;
+    std::unique_ptr<AudioOutput> previous;
     std::unique_ptr<AudioOutput> output =
-        AcquireAudioOutput(m_Decoder.Rate(), m_Decoder.Channels(), &failure);
+        AcquireAudioOutput(m_Decoder.Rate(), m_Decoder.Channels(), &failure, &previous);
+    PlayOut(std::move(previous));
     bool started = output != nullptr;
     if (started)
         output->SetMediaName(m_MediaName);
@@ -122,8 +124,10 @@ void SoundDevice::Run()
         m_StartFailure = failure;
     }
     m_Changed.notify_all();
-    if (!started)
+    if (!started) {
+        WaitPlayedOut();
         return;
+    }
     m_Output->Clock().Restart(0);
     std::vector<unsigned char> buffer(
         static_cast<size_t>(m_Decoder.Rate() * MostMilliseconds / 1000 * m_Decoder.FrameBytes()));
@@ -135,6 +139,32 @@ void SoundDevice::Run()
             PlayChunk(buffer);
     }
     ReleaseAudioOutput(std::move(m_Output));
+    WaitPlayedOut();
+}
+
+void SoundDevice::WaitPlayedOut()
+{
+    if (m_PlayingOut.joinable())
+        m_PlayingOut.join();
+}
+
+// The last device's output, of another format, plays out its last sound on a thread of its own
+// while this device's output connects: the user interface does not wait for that end, and the
+// new connection costs no silence. Nothing is written to the new output before the old one has
+// ended, so the two files never sound together.
+void SoundDevice::PlayOut(std::unique_ptr<AudioOutput> previous)
+{
+    if (!previous)
+        return;
+    m_PlayedOut = false;
+    m_PlayingOut = std::jthread([this, previous = std::move(previous)]() mutable {
+        previous.reset();
+        {
+            std::lock_guard lock(m_Mutex);
+            m_PlayedOut = true;
+        }
+        m_Changed.notify_all();
+    });
 }
 
 // Takes the next command, answering it, or returns with None when the device should play on.
@@ -142,7 +172,8 @@ void SoundDevice::Run()
 bool SoundDevice::WaitForWork(Command& command)
 {
     std::unique_lock lock(m_Mutex);
-    m_Changed.wait(lock, [this] { return m_Done < m_Sent || m_Mode.load() == Mode::Playing; });
+    m_Changed.wait(lock,
+                   [this] { return m_Done < m_Sent || (m_Mode.load() == Mode::Playing && m_PlayedOut); });
     if (m_Done == m_Sent) {
         command = Command::None;
         return true;

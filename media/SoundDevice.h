@@ -109,12 +109,16 @@ private:
     uint64_t m_Done = 0;
     int m_StartState = 0; // 0 starting, 1 running, -1 no output
     OutputFailure m_StartFailure = OutputFailure::None;
+    // False while the last device's output, of another format, still plays out its sound.
+    bool m_PlayedOut = true;
 
     // Worker-only state.
     int64_t m_PlayTo = 0;
     uint64_t m_Ticket = 0;
     // The output failed during a play: it is replaced before the next one.
     bool m_OutputFailed = false;
+    // Plays out the last device's output; joined before the worker ends.
+    std::jthread m_PlayingOut;
 
     void Send(Command command, int64_t from = -1, int64_t to = -1, uint64_t ticket = 0);
     void Run();
@@ -122,6 +126,8 @@ private:
     void Execute(Command command);
     void StartPlay();
     void RenewOutput();
+    void PlayOut(std::unique_ptr<AudioOutput> previous);
+    void WaitPlayedOut();
     void OutputFailed();
     void StopAtHeard();
     void PlayChunk(std::vector<unsigned char>& buffer);
