@@ -10,8 +10,6 @@
 #include "platform/HelpKey.h"
 
 #include <QFont>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <optional>
@@ -43,13 +41,7 @@ int main(int argc, char** argv)
         // The start-up benchmark: the time the first frame is on screen, on the standard error,
         // then the end.
         if (std::getenv("QUELMO_QUIT_AFTER_FIRST_FRAME") != nullptr)
-            AfterFirstFrame(*form, [] {
-                const auto now = std::chrono::system_clock::now().time_since_epoch();
-                std::fprintf(stderr, "first frame %lld\n",
-                             static_cast<long long>(
-                                 std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
-                QApplication::quit();
-            });
+            ReportFirstFrameAndQuit(*form);
         return form;
     });
 }

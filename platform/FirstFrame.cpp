@@ -1,8 +1,10 @@
 #include "platform/FirstFrame.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
 
 namespace {
 
@@ -46,4 +48,15 @@ private:
 void AfterFirstFrame(QWidget& window, std::function<void()> action, std::chrono::milliseconds fallback)
 {
     new FirstFrameWatch(window, std::move(action), fallback);
+}
+
+void ReportFirstFrameAndQuit(QWidget& window)
+{
+    AfterFirstFrame(window, [] {
+        const auto now = std::chrono::system_clock::now().time_since_epoch();
+        std::fprintf(
+            stderr, "first frame %lld\n",
+            static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+        QCoreApplication::quit();
+    });
 }

@@ -12,3 +12,7 @@ class QWidget;
 // another workspace). Nothing runs if the window is destroyed first. Throws nothing.
 void AfterFirstFrame(QWidget& window, std::function<void()> action,
                      std::chrono::milliseconds fallback = std::chrono::seconds(1));
+
+// For the start-up benchmark: once the window's first frame is on screen, writes "first frame
+// MICROSECONDS" (wall-clock time) on the standard error and ends the message loop. Throws nothing.
+void ReportFirstFrameAndQuit(QWidget& window);

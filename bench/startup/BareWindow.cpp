@@ -5,8 +5,6 @@
 
 #include <QApplication>
 #include <QWidget>
-#include <chrono>
-#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -14,13 +12,7 @@ int main(int argc, char** argv)
     QWidget window;
     window.setWindowTitle("Bare");
     window.setFixedSize(691, 574);
-    AfterFirstFrame(window, [] {
-        const auto now = std::chrono::system_clock::now().time_since_epoch();
-        std::fprintf(
-            stderr, "first frame %lld\n",
-            static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
-        QApplication::quit();
-    });
+    ReportFirstFrameAndQuit(window);
     window.show();
     return app.exec();
 }

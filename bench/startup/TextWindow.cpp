@@ -11,8 +11,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QWidget>
-#include <chrono>
-#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -41,13 +39,7 @@ int main(int argc, char** argv)
     }
     (new QLabel("Informations", &window))->setGeometry(8, 531, 100, 16);
     (new QLabel("Informations", &window))->setGeometry(8, 547, 120, 19);
-    AfterFirstFrame(window, [] {
-        const auto now = std::chrono::system_clock::now().time_since_epoch();
-        std::fprintf(
-            stderr, "first frame %lld\n",
-            static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
-        QApplication::quit();
-    });
+    ReportFirstFrameAndQuit(window);
     window.show();
     return app.exec();
 }
