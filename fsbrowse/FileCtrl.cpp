@@ -210,8 +210,7 @@ QPixmap LoadGlyph(const char* name)
 {
     static const bool registered = (InitGlyphResources(), true);
     (void)registered;
-    QImage image =
-        ResourceBitmap(QString(":/fsbrowse/glyphs/%1.bmp").arg(QString::fromLatin1(name))).toImage();
+    QImage image = ResourceImage(QString(":/fsbrowse/glyphs/%1.bmp").arg(QString::fromLatin1(name)));
     if (image.isNull())
         return {};
     image = image.convertToFormat(QImage::Format_ARGB32);

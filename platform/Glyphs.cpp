@@ -5,12 +5,17 @@
 #include <QImage>
 #include <QImageReader>
 
-QPixmap ResourceBitmap(const QString& path)
+QImage ResourceImage(const QString& path)
 {
     QImageReader reader(path, path.endsWith(QLatin1String(".png")) ? "PNG" : "BMP");
     // Even with the format given, a reader that may detect it asks every plugin first.
     reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    return reader.read();
+}
+
+QPixmap ResourceBitmap(const QString& path)
+{
+    return QPixmap::fromImage(ResourceImage(path));
 }
 
 QPixmap TransparentGlyph(const QPixmap& bitmap)

@@ -3,6 +3,7 @@
 // transparent, as bitmap buttons and owner-drawn lists show them.
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -10,7 +11,9 @@ class QAbstractButton;
 
 // A bitmap of the program's resources (".bmp", else ".png"), read as that format: an image whose
 // format is left to guess is offered to every image plugin, each loaded for it, which costs the
-// start-up several milliseconds. A null pixmap when it cannot be read. Throws nothing.
+// start-up several milliseconds. A null image when it cannot be read. Throws nothing.
+QImage ResourceImage(const QString& path);
+// The same as a pixmap, for icons. Throws nothing.
 QPixmap ResourceBitmap(const QString& path);
 
 // The bitmap with every pixel of its lower-left pixel's colour made transparent; a null bitmap

@@ -268,11 +268,8 @@ TEST_P(MediaLength, IsExactForEveryKindOfFile)
     Mpg123Decoder decoder;
     ASSERT_EQ(decoder.Open(TonePosix(wanted.Tone)), Mpg123Decoder::OpenResult::Ok);
     EXPECT_EQ(decoder.LengthFromHeader(), wanted.FromHeader);
-    std::vector<unsigned char> buffer(16384);
-    int64_t frames = 0;
     bool failed = false;
-    while (size_t bytes = decoder.Read(buffer.data(), buffer.size(), &failed))
-        frames += static_cast<int64_t>(bytes) / decoder.FrameBytes();
+    const int64_t frames = DecodeAll(decoder, &failed);
     EXPECT_FALSE(failed);
     EXPECT_EQ(frames, decoder.LengthFrames());
 }

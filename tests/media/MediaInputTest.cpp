@@ -129,11 +129,8 @@ TEST(MediaDamagedInput, DecodingGoesOnPastTheDamage)
         tree.WriteFile("f.mp3", contents);
         Mpg123Decoder decoder;
         ASSERT_EQ(decoder.Open(tree / "f.mp3"), Mpg123Decoder::OpenResult::Ok);
-        std::vector<unsigned char> buffer(16384);
-        int64_t frames = 0;
         bool failed = false;
-        while (size_t bytes = decoder.Read(buffer.data(), buffer.size(), &failed))
-            frames += static_cast<int64_t>(bytes) / decoder.FrameBytes();
+        const int64_t frames = DecodeAll(decoder, &failed);
         EXPECT_FALSE(failed);
         EXPECT_GT(frames * 1000 / decoder.Rate(), 2300) << "decoded ms";
     }

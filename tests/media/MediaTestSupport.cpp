@@ -76,3 +76,12 @@ int CountThreads()
 {
     return CountEntries("/proc/self/task");
 }
+
+int64_t DecodeAll(Mpg123Decoder& decoder, bool* failed)
+{
+    std::vector<unsigned char> buffer(16384);
+    int64_t frames = 0;
+    while (size_t bytes = decoder.Read(buffer.data(), buffer.size(), failed))
+        frames += static_cast<int64_t>(bytes) / decoder.FrameBytes();
+    return frames;
+}

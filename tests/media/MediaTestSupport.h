@@ -3,6 +3,7 @@
 // device layer, and counts of the process's threads and open files.
 
 #include "media/MciDevice.h"
+#include "media/Mpg123Decoder.h"
 
 #include <cstdint>
 #include <string>
@@ -14,6 +15,9 @@ std::string TonePosix(const std::string& tone);
 std::string TonePath(const std::string& tone);
 // A POSIX path as a path text on drive c.
 std::string PathText(const std::string& posixPath);
+
+// Decodes an opened file to its end; the frames read, with *failed as the last read left it.
+int64_t DecodeAll(Mpg123Decoder& decoder, bool* failed);
 
 // Selects the output for the devices opened from now on (QUELMO_AUDIO_OUTPUT).
 void UseAudioOutput(const std::string& module);
