@@ -8,6 +8,7 @@ void PlayClock::Reset(long rate, int64_t capacityFrames)
     m_Rate = rate > 0 ? rate : 44100;
     m_Capacity = std::max<int64_t>(capacityFrames, 0);
     m_Written = 0;
+    m_From = 0;
     m_BufferedAtStamp = 0;
     m_Stamp = Clock::now();
     m_Held = false;
@@ -43,7 +44,7 @@ int64_t PlayClock::Buffered(Clock::time_point now) const
 int64_t PlayClock::Heard(Clock::time_point now) const
 {
     std::lock_guard lock(m_Mutex);
-    return std::max<int64_t>(0, m_Written - BufferedLocked(now));
+    return std::max(m_From, m_Written - BufferedLocked(now));
 }
 
 PlayClock::Clock::duration PlayClock::WaitForRoom(int64_t frames, Clock::time_point now) const
@@ -91,7 +92,7 @@ void PlayClock::Hold(Clock::time_point now)
 int64_t PlayClock::Drop(Clock::time_point now)
 {
     std::lock_guard lock(m_Mutex);
-    int64_t dropped = std::min(BufferedLocked(now), m_Written);
+    int64_t dropped = std::max<int64_t>(0, std::min(BufferedLocked(now), m_Written - m_From));
     m_Written -= dropped;
     m_BufferedAtStamp = 0;
     m_Stamp = now;
@@ -109,6 +110,7 @@ void PlayClock::Restart(int64_t frame)
 {
     std::lock_guard lock(m_Mutex);
     m_Written = frame;
+    m_From = frame;
     m_BufferedAtStamp = 0;
     m_Stamp = Clock::now();
 }

@@ -21,7 +21,9 @@ public:
     long Rate() const;
     // The position of the last frame written (from the start of the file). Throws nothing.
     int64_t Written() const;
-    // The position of the last frame heard; never negative. Throw nothing.
+    // The position of the last frame heard; never before the frame the clock counts from (0, or
+    // the one given to Restart), since the sound still buffered from before that is not this
+    // stream's. Throw nothing.
     int64_t Heard() const { return Heard(Clock::now()); }
     int64_t Heard(Clock::time_point now) const;
     // Frames written and not yet heard at `now`; never negative. Throws nothing.
@@ -38,12 +40,14 @@ public:
     // The output holds its sound back (nothing is heard): the buffer stops draining until the next
     // measure. Throws nothing.
     void Hold(Clock::time_point now);
-    // The buffer was emptied without being heard; returns the frames discarded (0 or more), which
-    // no longer count as written. Throws nothing.
+    // The buffer was emptied without being heard; returns the frames discarded (0 or more, never
+    // more than were written since the frame the clock counts from), which no longer count as
+    // written. Throws nothing.
     int64_t Drop(Clock::time_point now);
     // Everything written has been heard. Throws nothing.
     void Drained();
-    // Counts from `frame` (after a seek), with an empty buffer. Throws nothing.
+    // Counts from `frame` (after a seek or a drop), with an empty buffer: what is measured as
+    // buffered from here includes sound written before, which plays first. Throws nothing.
     void Restart(int64_t frame);
 
 private:
@@ -51,6 +55,7 @@ private:
     long m_Rate = 44100;
     int64_t m_Capacity = 0;
     int64_t m_Written = 0;
+    int64_t m_From = 0;
     int64_t m_BufferedAtStamp = 0;
     Clock::time_point m_Stamp;
     bool m_Held = false;

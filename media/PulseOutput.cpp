@@ -83,8 +83,6 @@ void PulseStreamFree::operator()(pa_stream* stream) const
 {
     pa_stream_set_state_callback(stream, nullptr, nullptr);
     pa_stream_set_write_callback(stream, nullptr, nullptr);
-    pa_stream_set_started_callback(stream, nullptr, nullptr);
-    pa_stream_set_underflow_callback(stream, nullptr, nullptr);
     pa_stream_disconnect(stream);
     pa_stream_unref(stream);
 }
@@ -239,14 +237,6 @@ bool PulseOutput::OpenStream(long rate, int channels)
         m_Stream.get(), [](pa_stream*, void* loop) { SignalLoop(loop); }, m_Loop.get());
     pa_stream_set_write_callback(
         m_Stream.get(), [](pa_stream*, size_t, void* loop) { SignalLoop(loop); }, m_Loop.get());
-    // The server says when the stream starts playing (once enough has arrived, at first and after
-    // a drop or an underrun) and when it runs dry: only in between do its reports say what is heard.
-    pa_stream_set_started_callback(
-        m_Stream.get(), [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->m_Playing = true; },
-        this);
-    pa_stream_set_underflow_callback(
-        m_Stream.get(), [](pa_stream*, void* self) { static_cast<PulseOutput*>(self)->m_Playing = false; },
-        this);
     auto bytesFor = [&](int ms) { return static_cast<uint32_t>(rate * ms / 1000 * m_FrameBytes); };
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
@@ -255,9 +245,8 @@ bool PulseOutput::OpenStream(long rate, int channels)
     attr.minreq = bytesFor(RequestMilliseconds);
     attr.fragsize = static_cast<uint32_t>(-1);
     // The whole latency is asked for (the server splits it between its device and this stream),
-    // and the stream's timing follows the server's reports, smoothed in between.
-    auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-                                                PA_STREAM_ADJUST_LATENCY);
+    // and the server reports the stream's timing on its own now and then (Measure).
+    auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_playback(m_Stream.get(), m_Device.empty() ? nullptr : m_Device.c_str(), &attr,
                                    flags, nullptr, nullptr) < 0) {
         m_Error = ContextError();
@@ -313,18 +302,42 @@ void PulseOutput::Drain()
         pa_operation_cancel(drain.get());
 }
 
-// With the loop locked: takes the server's measure of what is queued and not yet heard into the
-// clock. Only while the stream plays: before it starts (at first and after a drop) nothing is heard
-// and the clock stands still; once it has run dry the server's timing stops although its last sound
-// still plays, and the clock's prediction carries on.
+// With the loop locked: takes the server's latest timing report into the clock. The report says
+// how far the server has read the stream, how much of that its device still holds, and whether it
+// goes on reading; the frames written since are counted into it. What is heard is what was read
+// less what the device holds, and while the server reads it runs on at the sound's rate from the
+// moment of the report. The report is the truth whatever happened meanwhile (a drop, an underrun,
+// a start the server did not announce), so no missing event can stop the clock. A report that does
+// not yet know of a drop is left out: the clock stands still until the next one.
 void PulseOutput::Measure()
 {
-    pa_usec_t latency = 0;
-    int negative = 0;
-    if (!m_Playing || pa_stream_get_latency(m_Stream.get(), &latency, &negative) < 0)
+    const pa_timing_info* report = pa_stream_get_timing_info(m_Stream.get());
+    if (report == nullptr || report->read_index_corrupt != 0 || report->write_index_corrupt != 0)
         return;
-    int64_t frames = negative ? 0 : static_cast<int64_t>(latency) * m_Rate / 1000000;
-    m_Clock.SetBuffered(frames, PlayClock::Clock::now());
+    const int64_t read = report->read_index / m_FrameBytes;
+    const int64_t written = report->write_index / m_FrameBytes;
+    const auto now = PlayClock::Clock::now();
+    if (report->playing == 0) {
+        // The server reads nothing more (not started yet, or run dry): what it has read counts as
+        // heard, the device's last sound included.
+        m_Clock.SetBuffered(written - read, now);
+        m_Clock.Hold(now);
+        return;
+    }
+    const int64_t held = static_cast<int64_t>(report->sink_usec) * m_Rate / 1000000;
+    // After an underrun the device first plays out the silence it was given meanwhile; only the
+    // frames read since then are the stream's.
+    const int64_t sinceUnderrun = report->since_underrun / m_FrameBytes;
+    const int64_t silence = std::max<int64_t>(0, held - sinceUnderrun);
+    const int64_t heard = read - std::min(held, sinceUnderrun);
+    const auto reported = now - std::chrono::microseconds(pa_timeval_age(&report->timestamp));
+    m_Clock.SetBuffered(written - heard, reported + std::chrono::microseconds(silence * 1000000 / m_Rate));
+}
+
+// Asks the server for a fresh timing report, which Measure reads once it has come.
+void PulseOutput::Refresh()
+{
+    Forget(pa_stream_update_timing_info(m_Stream.get(), nullptr, nullptr));
 }
 
 // With the loop locked: waits until `bytes` can be written at once and says how many can (whole
@@ -392,6 +405,8 @@ bool PulseOutput::Write(unsigned char* data, size_t bytes)
         m_Clock.AddWritten(frames, m_Clock.Buffered(now) + frames, now);
     }
     Measure();
+    if (!m_Broken)
+        Refresh();
     bool ok = !m_Broken;
     return ok;
 }
@@ -399,15 +414,13 @@ bool PulseOutput::Write(unsigned char* data, size_t bytes)
 PlayClock::Clock::duration PulseOutput::TimeToTail(int64_t tailFrames)
 {
     LoopLock lock(m_Loop.get());
-    // The end of the sound plays now, however short (the start threshold is not waited for), so
-    // the clock runs from here even if the server has not said it started.
+    // The end of the sound plays now, however short (the start threshold is not waited for).
     if (!m_Triggered) {
         m_Triggered = true;
         Forget(pa_stream_trigger(m_Stream.get(), nullptr, nullptr));
-        auto now = PlayClock::Clock::now();
-        m_Clock.SetBuffered(m_Clock.Buffered(now), now);
     }
     Measure();
+    Refresh();
     int64_t left = m_Clock.Buffered(PlayClock::Clock::now()) - tailFrames;
     if (left <= 0) {
         m_Triggered = false;
@@ -420,13 +433,22 @@ void PulseOutput::Drop()
 {
     LoopLock lock(m_Loop.get());
     Measure();
-    // The server drops what it holds, what its device was about to play included; the clock
-    // stands still from here until the server reports the stream playing again.
+    const pa_timing_info* before = pa_stream_get_timing_info(m_Stream.get());
+    const bool known = before != nullptr && before->write_index_corrupt == 0;
+    const int64_t writtenBefore = known ? before->write_index / m_FrameBytes : 0;
+    // The server drops what it holds and has not read; what its device has read it plays out (it
+    // takes back what it can). So the sound heard ends where the server's reading stood after the
+    // drop, which a report asked for after it gives; without one, the clock's own measure counts.
     Forget(pa_stream_flush(m_Stream.get(), nullptr, nullptr));
+    if (known && !m_Broken && Ask()) {
+        const pa_timing_info* after = pa_stream_get_timing_info(m_Stream.get());
+        if (after != nullptr && after->read_index_corrupt == 0)
+            m_Clock.SetBuffered(writtenBefore - after->read_index / m_FrameBytes, PlayClock::Clock::now());
+    }
+    // The clock stands still until the first report on the sound written from here.
     auto now = PlayClock::Clock::now();
     m_Clock.Drop(now);
     m_Clock.Hold(now);
-    m_Playing = false;
     m_Triggered = false;
 }
 

@@ -71,8 +71,6 @@ private:
     std::string m_Error;
     int m_FrameBytes = 4;
 
-    // Between the server's word that the stream started and its word that it ran dry.
-    bool m_Playing = false;
     // A command is waiting: WaitForRoom returns at once.
     bool m_Interrupted = false;
     // The end of the sound has been started without waiting for the start threshold.
@@ -94,5 +92,6 @@ private:
     bool StreamWorks() const;
     void Fail(std::string error);
     void Measure();
+    void Refresh();
     std::string ContextError() const;
 };

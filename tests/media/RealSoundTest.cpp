@@ -7,11 +7,13 @@
 #include "TestSupport.h"
 #include "media/MPlayer.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
 #include <vector>
 
 namespace {
@@ -37,9 +39,26 @@ protected:
     // What the sink has played since the test began.
     std::vector<int16_t> Recorded() { return m_Recorder->Stop(); }
 
+    // Starts a file the way the player does, whatever the device is doing.
+    static void Start(TMediaPlayer& media, const std::string& tone)
+    {
+        media.SetNotify(false);
+        media.Close();
+        media.FileName = TonePath(tone);
+        media.SetNotify(false);
+        media.Open();
+        media.SetNotify(true);
+        media.Play();
+    }
+
 private:
     std::unique_ptr<Recorder> m_Recorder;
 };
+
+void Sleep(int ms)
+{
+    WaitFor([] { return false; }, ms);
+}
 
 TEST_F(RealSound, PlayedToneIsHeardWithItsFrequencyAndDuration)
 {
@@ -162,6 +181,83 @@ TEST_F(RealSound, StopNearTheEndSilencesAtOnce)
     ASSERT_EQ(stretches.size(), 1u);
     EXPECT_NEAR(Milliseconds(stretches[0].End - stretches[0].Begin), stopped, 50.0);
     EXPECT_LT(stopped, 1150);
+}
+
+// A file started while another plays counts from its own first sound, however the server takes the
+// drop of the other file's sound: what each file was heard for matches its position shortly before
+// the next one was started, plus the time until its sound was cut.
+TEST_F(RealSound, FileStartedWhileAnotherPlaysCountsFromItsFirstSound)
+{
+    TMediaPlayer media;
+    std::mt19937 random(22);
+    std::uniform_int_distribution<int> interval(200, 1500);
+    const std::vector<std::string> files = {"600_3000", "1200_3000"};
+    std::vector<double> expected;
+    for (size_t i = 0; i < 50; ++i) {
+        Start(media, files[i % 2]);
+        Sleep(interval(random));
+        QElapsedTimer cut;
+        cut.start();
+        const int32_t position = media.GetPosition();
+        media.Stop();
+        expected.push_back(position + static_cast<double>(cut.elapsed()));
+    }
+    Sleep(300);
+    std::vector<HeardTone> heard = ToneRuns(Recorded(), {600, 1200});
+    ASSERT_EQ(heard.size(), expected.size());
+    for (size_t i = 0; i < heard.size(); ++i)
+        EXPECT_NEAR(heard[i].EndMs - heard[i].StartMs, expected[i], 50.0) << "file " << i;
+}
+
+// Pauses of a file started while another played, each round a quick "Pause" "Pause" and a longer
+// pause: the sound goes on after each from where it stopped (a repeat of at most 20 ms), and the
+// file ends when its sound does, so the next one follows without a silence.
+TEST_F(RealSound, PausesOfAFileStartedWhileAnotherPlaysRepeatNothing)
+{
+    TMediaPlayer media;
+    int completions = 0;
+    QObject::connect(&media, &TMediaPlayer::OnNotify, [&] {
+        if (media.NotifyValue() == nvSuccessful && media.FileName == TonePath("1000_800"))
+            ++completions;
+    });
+    auto pauseAndResume = [&](int pauseMs) {
+        media.SetNotify(false);
+        media.Pause();
+        Sleep(pauseMs);
+        media.SetNotify(false);
+        media.Resume();
+    };
+    std::mt19937 random(22);
+    std::uniform_int_distribution<int> interval(100, 250);
+    for (int round = 0; round < 10; ++round) {
+        // The first file is heard once the end of the last one has played (up to 200 ms).
+        Start(media, "440_500");
+        Sleep(250 + interval(random));
+        Start(media, "1000_800");
+        Sleep(interval(random));
+        pauseAndResume(0);
+        Sleep(interval(random));
+        pauseAndResume(250);
+        ASSERT_TRUE(WaitFor([&] { return completions > round; }, 5000));
+    }
+    Start(media, "440_500");
+    Sleep(400);
+    media.Stop();
+    const std::vector<HeardTone> heard = ToneRuns(Recorded(), {440, 1000});
+    // Each round: the first file, then the second in parts around its pauses.
+    std::vector<size_t> firsts;
+    for (size_t i = 0; i < heard.size(); ++i)
+        if (heard[i].Frequency == 440)
+            firsts.push_back(i);
+    ASSERT_EQ(firsts.size(), 11u);
+    for (size_t round = 0; round + 1 < firsts.size(); ++round) {
+        double second = 0;
+        for (size_t i = firsts[round] + 1; i < firsts[round + 1]; ++i)
+            second += heard[i].EndMs - heard[i].StartMs;
+        EXPECT_NEAR(second, 800.0, 20.0) << "round " << round;
+        EXPECT_LE(heard[firsts[round + 1]].StartMs - heard[firsts[round + 1] - 1].EndMs, 50.0)
+            << "round " << round;
+    }
 }
 
 } // namespace

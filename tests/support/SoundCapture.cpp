@@ -149,3 +149,37 @@ std::vector<HeardTone> HeardTones(const std::vector<int16_t>& samples, const std
     }
     return merged;
 }
+
+std::vector<HeardTone> ToneRuns(const std::vector<int16_t>& samples, const std::vector<double>& tones,
+                                double minimumMs)
+{
+    std::vector<HeardTone> runs;
+    size_t last = 0;
+    for (size_t i = 1; i < samples.size() && !tones.empty(); ++i) {
+        if (samples[i - 1] >= 0 || samples[i] < 0)
+            continue;
+        const double frequency = last > 0 ? RecordRate / static_cast<double>(i - last) : 0;
+        const double nearest = *std::min_element(tones.begin(), tones.end(), [&](double a, double b) {
+            return std::abs(a - frequency) < std::abs(b - frequency);
+        });
+        const double startMs = Milliseconds(last), endMs = Milliseconds(i);
+        last = i;
+        if (std::abs(nearest - frequency) > nearest * 0.1)
+            continue;
+        if (!runs.empty() && runs.back().Frequency == nearest && runs.back().EndMs == startMs)
+            runs.back().EndMs = endMs;
+        else
+            runs.push_back({nearest, startMs, endMs});
+    }
+    std::vector<HeardTone> kept;
+    for (const HeardTone& run : runs) {
+        if (run.EndMs - run.StartMs < minimumMs)
+            continue;
+        // A glitch at a change of tone is dropped above; the two sides are one run.
+        if (!kept.empty() && kept.back().Frequency == run.Frequency && run.StartMs - kept.back().EndMs < 5)
+            kept.back().EndMs = run.EndMs;
+        else
+            kept.push_back(run);
+    }
+    return kept;
+}

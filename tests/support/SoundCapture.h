@@ -60,3 +60,9 @@ struct HeardTone
 };
 std::vector<HeardTone> HeardTones(const std::vector<int16_t>& samples, const std::vector<double>& tones,
                                   double minimumMs = 100);
+// The same to a period of the tone: each period between two rising zero crossings goes to the
+// nearest of `tones` (none when more than 10 % off), and a run ends at a change of tone or at a
+// pause in the sound. Runs shorter than `minimumMs` are dropped; what is left on either side of one
+// is merged when nothing else lies between them.
+std::vector<HeardTone> ToneRuns(const std::vector<int16_t>& samples, const std::vector<double>& tones,
+                                double minimumMs = 20);
