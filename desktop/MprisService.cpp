@@ -79,6 +79,13 @@ QString MprisService::Register()
     return m_Name;
 }
 
+// The call is answered when the adaptor's slot returns: the request runs just after, from the event
+// loop, so that no reply waits on what the request shows (an error box is modal).
+void MprisService::Later(void (PlayerRemote::*request)())
+{
+    QMetaObject::invokeMethod(&m_Remote, request, Qt::QueuedConnection);
+}
+
 QString MprisService::PlaybackStatus() const
 {
     switch (m_Remote.CurrentStatus()) {
@@ -161,12 +168,12 @@ MprisRootAdaptor::MprisRootAdaptor(MprisService& service) : QDBusAbstractAdaptor
 
 void MprisRootAdaptor::Raise()
 {
-    m_Service.Remote().Raise();
+    m_Service.Later(&PlayerRemote::Raise);
 }
 
 void MprisRootAdaptor::Quit()
 {
-    m_Service.Remote().Quit();
+    m_Service.Later(&PlayerRemote::Quit);
 }
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService& service)
@@ -176,30 +183,30 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService& service)
 
 void MprisPlayerAdaptor::Play()
 {
-    m_Service.Remote().Play();
+    m_Service.Later(&PlayerRemote::Play);
 }
 
 void MprisPlayerAdaptor::Pause()
 {
-    m_Service.Remote().Pause();
+    m_Service.Later(&PlayerRemote::Pause);
 }
 
 void MprisPlayerAdaptor::PlayPause()
 {
-    m_Service.Remote().PlayPause();
+    m_Service.Later(&PlayerRemote::PlayPause);
 }
 
 void MprisPlayerAdaptor::Stop()
 {
-    m_Service.Remote().Stop();
+    m_Service.Later(&PlayerRemote::Stop);
 }
 
 void MprisPlayerAdaptor::Next()
 {
-    m_Service.Remote().Next();
+    m_Service.Later(&PlayerRemote::Next);
 }
 
 void MprisPlayerAdaptor::Previous()
 {
-    m_Service.Remote().Previous();
+    m_Service.Later(&PlayerRemote::Previous);
 }

@@ -3,8 +3,8 @@
 // ("org.mpris.MediaPlayer2.quelmo"), so that the desktop's media keys, its sound menu and tools
 // such as playerctl drive it. The root interface raises the window and quits; the player interface
 // plays, pauses, stops and moves to the next or previous line, each through PlayerRemote (the
-// window's own handlers). The properties are read from the window when asked; Refresh compares
-// those that listeners follow with what they were last told and sends PropertiesChanged.
+// window's own handlers), run once the call is answered. The properties are read from the window when asked;
+// Refresh compares those that listeners follow with what they were last told and sends PropertiesChanged.
 // Without a session bus nothing is registered and the player works as before. UI thread only.
 
 #include <QDBusAbstractAdaptor>
@@ -31,6 +31,8 @@ public:
     QString Register();
 
     PlayerRemote& Remote() const { return m_Remote; }
+    // Runs a request of the desktop once the method call that brought it has been answered.
+    void Later(void (PlayerRemote::*request)());
 
     // The player interface's properties, as they are now.
     QString PlaybackStatus() const;

@@ -14,6 +14,9 @@ TMPMode PlayerRemote::DeviceMode() const
 
 PlayerRemote::Status PlayerRemote::CurrentStatus() const
 {
+    // After "Stop" the device may stay paused and open; the user has stopped all the same.
+    if (!PlayActive)
+        return Status::Stopped;
     switch (DeviceMode()) {
     case mpPlaying:
         return Status::Playing;
@@ -26,17 +29,17 @@ PlayerRemote::Status PlayerRemote::CurrentStatus() const
 
 std::string PlayerRemote::OpenFile() const
 {
-    return m_Form.Media1->Opened() ? m_Form.Media1->FileName : std::string();
+    return PlayActive && m_Form.Media1->Opened() ? m_Form.Media1->FileName : std::string();
 }
 
 int32_t PlayerRemote::PositionMs() const
 {
-    return m_Form.Media1->Opened() ? m_Form.Media1->GetPosition() : 0;
+    return OpenFile().empty() ? 0 : m_Form.Media1->GetPosition();
 }
 
 int32_t PlayerRemote::LengthMs() const
 {
-    return m_Form.Media1->Opened() ? m_Form.Media1->GetLength() : 0;
+    return OpenFile().empty() ? 0 : m_Form.Media1->GetLength();
 }
 
 bool PlayerRemote::HasLines() const
@@ -60,10 +63,9 @@ void PlayerRemote::Pause()
 
 void PlayerRemote::PlayPause()
 {
-    // "Pause" acts on a running sequence only: a file that "Stop" left paused, like no file at all,
-    // is started anew, as "Lecture" does.
-    const Status status = CurrentStatus();
-    if (status == Status::Playing || (status == Status::Paused && PlayActive))
+    // "Pause" acts on a running sequence only: a file that "Stop" left paused (reported as stopped),
+    // like no file at all, is started anew, as "Lecture" does.
+    if (CurrentStatus() != Status::Stopped)
         m_Form.BitBtn3Click();
     else
         m_Form.BtnLClick();
@@ -84,19 +86,29 @@ int PlayerRemote::Wrapped(int line) const
 
 // PlayIndex names the line after the one last started (or the one the user chose), so it is the
 // next line whether or not a file plays; the line before is one further back while a file plays or
-// pauses, since that file's line is PlayIndex - 1.
+// pauses, since that file's line is PlayIndex - 1. A line that started nothing (it failed to open,
+// or its file has gone) leaves PlayIndex on itself: from there Next and Previous move on from that
+// line, so that repeated requests walk the whole list.
 void PlayerRemote::Next()
 {
+    const int failed = FailedLine();
     if (HasLines())
-        StartLine(Wrapped(PlayIndex));
+        StartLine(Wrapped(failed >= 0 ? failed + 1 : PlayIndex));
     emit Acted();
 }
 
 void PlayerRemote::Previous()
 {
+    const int failed = FailedLine();
     if (HasLines())
-        StartLine(Wrapped(PlayIndex - (CurrentStatus() == Status::Stopped ? 1 : 2)));
+        StartLine(
+            Wrapped(failed >= 0 ? failed - 1 : PlayIndex - (CurrentStatus() == Status::Stopped ? 1 : 2)));
     emit Acted();
+}
+
+int PlayerRemote::FailedLine() const
+{
+    return m_Failed >= 0 && m_Failed == PlayIndex ? m_Failed : -1;
 }
 
 void PlayerRemote::PlayLine(int line)
@@ -114,7 +126,10 @@ void PlayerRemote::StartLine(int line)
     // "Lecture" resumes a paused sequence instead of starting the chosen line: end it first.
     if (PlayActive && DeviceMode() == mpPaused)
         m_Form.BtnSClick();
+    m_Failed = line;
     m_Form.BtnLClick();
+    if (PlayIndex != line)
+        m_Failed = -1;
 }
 
 void PlayerRemote::Raise()

@@ -49,9 +49,11 @@ public:
     // As "Quitter".
     void Quit();
 
-    // The device's mode as the desktop names it; a closed device is stopped.
+    // The device's mode as the desktop names it; a closed device is stopped, and so is one that
+    // "Stop" left paused.
     Status CurrentStatus() const;
-    // The file the device has open (its path text), empty when none.
+    // The file the device has open for the play sequence (its path text); empty when none, or
+    // after "Stop".
     std::string OpenFile() const;
     // Position and length of the open file in milliseconds; 0 when none.
     int32_t PositionMs() const;
@@ -66,7 +68,11 @@ signals:
 private:
     TForm1& m_Form;
 
+    // The line last started here when it started nothing (PlayIndex still names it); else -1.
+    int m_Failed = -1;
+
     TMPMode DeviceMode() const;
+    int FailedLine() const;
     // A line number brought into the file list's lines, round and round (the list has lines).
     int Wrapped(int line) const;
     void StartLine(int line);

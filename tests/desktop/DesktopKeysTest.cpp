@@ -40,9 +40,13 @@ protected:
     // The device's state once it settled: the file that plays (or pauses) and how.
     std::string State() const
     {
-        const char* status[] = {"stopped", "playing", "paused"};
-        const std::string file = remote->OpenFile();
-        return file.substr(file.find_last_of('\\') + 1) + " " + status[int(remote->CurrentStatus())];
+        if (!form->Media1->Opened())
+            return " stopped";
+        const TMPMode mode = form->Media1->GetMode();
+        const std::string file = form->Media1->FileName;
+        return file.substr(file.find_last_of('\\') + 1) + (mode == mpPlaying  ? " playing"
+                                                           : mode == mpPaused ? " paused"
+                                                                              : " stopped");
     }
     bool Becomes(const std::string& state)
     {

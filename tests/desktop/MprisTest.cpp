@@ -91,14 +91,18 @@ protected:
                 return name;
         return {};
     }
-    QDBusMessage Call(const QString& interface, const QString& method, const QVariantList& arguments = {})
+    QDBusMessage Call(const QString& interface, const QString& method, const QVariantList& arguments = {},
+                      int timeoutMs = 10000)
     {
         QDBusMessage call = QDBusMessage::createMethodCall(service, Path, interface, method);
         call.setArguments(arguments);
-        return bus.call(call, QDBus::Block, 10000);
+        return bus.call(call, QDBus::Block, timeoutMs);
     }
-    // Runs a method of the player; true when it answered without error.
-    bool Run(const QString& method) { return Call(Player, method).type() == QDBusMessage::ReplyMessage; }
+    // Runs a method of the player; true when it answered without error within the time given.
+    bool Run(const QString& method, int timeoutMs = 10000)
+    {
+        return Call(Player, method, {}, timeoutMs).type() == QDBusMessage::ReplyMessage;
+    }
     QVariant Get(const QString& interface, const QString& name)
     {
         const QDBusMessage reply = Call(Properties, "Get", {interface, name});
@@ -108,6 +112,14 @@ protected:
     QString Status() { return Get(Player, "PlaybackStatus").toString(); }
     QVariantMap Metadata() { return qdbus_cast<QVariantMap>(Get(Player, "Metadata").value<QDBusArgument>()); }
     QString Title() { return Metadata().value("xesam:title").toString(); }
+    QString TrackId() { return Metadata().value("mpris:trackid").value<QDBusObjectPath>().path(); }
+    // The program's windows on screen: the main window, and any message box it shows.
+    qsizetype Windows()
+    {
+        const QString found =
+            RunTool("xdotool", {"search", "--onlyvisible", "--pid", QString::number(player.processId())});
+        return found.isEmpty() ? 0 : found.split('\n').size();
+    }
     qlonglong Position() { return Get(Player, "Position").toLongLong(); }
     // Waits until the player plays `title` and has been heard for a while.
     bool Plays(const QString& title)
@@ -139,8 +151,7 @@ TEST_F(MprisTest, IntrospectPropertiesAndEveryMethodWithRealSound)
     EXPECT_TRUE(Get(Root, "CanQuit").toBool());
     EXPECT_TRUE(Get(Root, "CanRaise").toBool());
     EXPECT_EQ(Status(), "Stopped");
-    EXPECT_EQ(Metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
-              "/org/mpris/MediaPlayer2/TrackList/NoTrack");
+    EXPECT_EQ(TrackId().toStdString(), "/org/mpris/MediaPlayer2/TrackList/NoTrack");
     for (const char* name : {"CanPlay", "CanPause", "CanGoNext", "CanGoPrevious", "CanControl"})
         EXPECT_TRUE(Get(Player, name).toBool()) << name;
     EXPECT_FALSE(Get(Player, "CanSeek").toBool());
@@ -194,6 +205,42 @@ TEST_F(MprisTest, IntrospectPropertiesAndEveryMethodWithRealSound)
     EXPECT_EQ(player.exitCode(), 0);
     EXPECT_EQ(tree.ReadFile("home/.config/Quelmo.ini"),
               "[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=2\n");
+}
+
+// Next walks the whole list whatever its lines hold: a file that fails to open shows its error box
+// (the call is answered first, and so are the calls that come while the box is open), a file that
+// has gone plays nothing, and each following Next goes on from the line it last tried.
+TEST_F(MprisTest, NextWalksPastLinesThatPlayNothing)
+{
+    ASSERT_TRUE(Run("Play"));
+    ASSERT_TRUE(Plays("a.mp3"));
+    tree.WriteFile("Music/Album/b.mp3", "not a sound file\n");
+    std::filesystem::remove(tree / "Music/Album/c.mp3");
+    ASSERT_TRUE(Run("Next", 2000)) << "answered before the error box";
+    EXPECT_TRUE(WaitFor([&] { return Windows() == 2; })) << "the error box shows";
+    ASSERT_TRUE(Run("Next", 2000));
+    EXPECT_TRUE(WaitFor([&] { return Status() == "Stopped"; }));
+    ASSERT_TRUE(Run("Next", 2000));
+    EXPECT_TRUE(Plays("a.mp3")) << Status().toStdString() << " " << Title().toStdString();
+    EXPECT_EQ(Windows(), 2) << "the box waits for the user";
+}
+
+// "Stop" of a paused file leaves the device paused, as the window does, but the desktop is told
+// that the player stopped and plays no track; the next Play starts a file again.
+TEST_F(MprisTest, StopWhilePausedTellsStoppedAndNoTrack)
+{
+    ASSERT_TRUE(Run("Play"));
+    ASSERT_TRUE(Plays("a.mp3"));
+    ASSERT_TRUE(Run("Pause"));
+    ASSERT_TRUE(WaitFor([&] { return Status() == "Paused"; }));
+    RunTool("xdotool", {"key", "--window", window, "XF86AudioStop"});
+    EXPECT_TRUE(WaitFor([&] { return Status() == "Stopped"; }));
+    EXPECT_EQ(TrackId().toStdString(), "/org/mpris/MediaPlayer2/TrackList/NoTrack");
+    EXPECT_EQ(Position(), 0);
+    EXPECT_TRUE(WaitFor([&] { return listener.Statuses.value(listener.Statuses.size() - 1) == "Stopped"; }));
+    EXPECT_TRUE(StreamProperties().contains("media.name = \"a.mp3\"")) << "the paused file stays open";
+    ASSERT_TRUE(Run("Play"));
+    EXPECT_TRUE(WaitFor([&] { return Status() == "Playing" && !Title().isEmpty(); }));
 }
 
 } // namespace
