@@ -2,6 +2,8 @@
 
 #include "platform/Drives.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,6 +25,27 @@ TEST(DriveTableTest, SpecificationAndMountTable)
         EXPECT_NE(drive.Root, "/sys");
         EXPECT_NE(drive.Root, "/dev/shm");
     }
+}
+
+// A share is taken from the mount table as it stands: its mount point is never asked (a share
+// whose server is gone would hold the program), while a local mount point that is no directory
+// is no drive.
+TEST(DriveTableTest, ShareIsTakenFromTheMountTableAlone)
+{
+    const TempTree tree;
+    const std::string gone = tree / "no-such-mount-point";
+    const std::string mountinfo = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                                  "2 1 0:40 / " +
+                                  gone +
+                                  "-share rw - fuse.sshfs ana@serveur:/musique rw\n"
+                                  "3 1 8:2 / " +
+                                  gone + "-local rw - ext4 /dev/sda2 rw\n";
+    const auto table = DriveTable::FromMountTable(mountinfo, tree / "letters.txt", tree / "by-uuid");
+    ASSERT_EQ(table.Drives().size(), 2u);
+    const DriveInfo& share = table.Drives()[1];
+    EXPECT_EQ(share.Root, gone + "-share");
+    EXPECT_EQ(share.Kind, DriveKind::Remote);
+    EXPECT_EQ(share.RemoteName, "\\\\ana@serveur\\musique");
 }
 
 } // namespace
