@@ -95,6 +95,13 @@ bool Silent(const std::string& posixPath)
     return IsLate(DriveRootOf(posixPath));
 }
 
+bool AnyLate()
+{
+    Late& late = TheLate();
+    std::lock_guard lock(late.Mutex);
+    return !late.Calls.empty();
+}
+
 std::string SilentDriveMessage(const std::string& pathText)
 {
     std::string posix;

@@ -36,6 +36,10 @@ std::optional<Result> Answer(const std::string& posixPath, std::function<Result(
 // Whether the drive that holds `posixPath` has a call still waiting past the limit. Throws nothing.
 bool Silent(const std::string& posixPath);
 
+// Whether any drive has a call still waiting past the limit. Such a call may never return: the
+// program then ends without the exit handlers that would wait for it. Throws nothing.
+bool AnyLate();
+
 // For a path text ("z:\Musique") whose drive has a call still waiting past the limit, the message
 // that tells the user which drive does not answer; empty when its drive answers. Throws nothing.
 std::string SilentDriveMessage(const std::string& pathText);
