@@ -3,7 +3,9 @@
 #include "platform/Drives.h"
 
 #include "TestSupport.h"
+#include "platform/DriveWait.h"
 
+#include <future>
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,6 +48,30 @@ TEST(DriveTableTest, ShareIsTakenFromTheMountTableAlone)
     EXPECT_EQ(share.Root, gone + "-share");
     EXPECT_EQ(share.Kind, DriveKind::Remote);
     EXPECT_EQ(share.RemoteName, "\\\\ana@serveur\\musique");
+}
+
+// A drive that does not answer costs one wait: the late call is given up after the limit, later
+// calls on that drive fail at once and the message names it, other drives still answer, and the
+// drive is used again once the late call has ended.
+TEST(DriveWaitTest, ADriveThatDoesNotAnswer)
+{
+    const DriveTable saved = DriveTable::Current();
+    DriveTable::SetCurrent(DriveTable::FromSpecification("c=/;z=/mnt/share:remote:\\\\serveur\\musique"));
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    EXPECT_FALSE(DriveWait::Run("/mnt/share/a", [released] { released.wait(); }));
+    bool ran = false;
+    EXPECT_FALSE(DriveWait::Run("/mnt/share/b", [&ran] { ran = true; }));
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(DriveWait::Run("/tmp", [] {}));
+    EXPECT_EQ(DriveWait::SilentDriveMessage("z:\\Musique"),
+              "Le lecteur z: (\\\\serveur\\musique) ne répond pas");
+    EXPECT_EQ(DriveWait::SilentDriveMessage("c:\\tmp"), "");
+    release.set_value();
+    EXPECT_TRUE(WaitFor([] { return !DriveWait::AnyLate(); }, 2000));
+    EXPECT_TRUE(DriveWait::Run("/mnt/share/b", [&ran] { ran = true; }));
+    EXPECT_TRUE(ran);
+    DriveTable::SetCurrent(saved);
 }
 
 } // namespace
