@@ -6,10 +6,12 @@
 #include "desktop/Desktop.h"
 #include "desktop/ProgramInfo.h"
 #include "platform/Application.h"
+#include "platform/DriveWait.h"
 #include "platform/FirstFrame.h"
 #include "platform/HelpKey.h"
 
 #include <QFont>
+#include <cstdio>
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <optional>
@@ -34,7 +36,7 @@ int main(int argc, char** argv)
     QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
     QFont::insertSubstitution("Arial", "Liberation Sans");
     InstallHelpKey(app); // F1 in a form asks for help
-    return Startup::Run(app, [&fontConfiguration] {
+    const int result = Startup::Run(app, [&fontConfiguration] {
         fontConfiguration.join();
         auto form = std::make_unique<TForm1>();
         Desktop::Attach(*form);
@@ -44,4 +46,11 @@ int main(int argc, char** argv)
             ReportFirstFrameAndQuit(*form);
         return form;
     });
+    // A read of a drive that stopped answering may wait in the kernel for ever. The settings are
+    // saved by now; the program ends without the exit handlers, which would wait for that thread.
+    if (DriveWait::AnyLate()) {
+        std::fflush(nullptr);
+        std::_Exit(result);
+    }
+    return result;
 }

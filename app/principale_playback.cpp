@@ -5,7 +5,6 @@
 #include "common/PathHelpers.h"
 #include "fsbrowse/FileCtrl.h"
 #include "platform/Application.h"
-#include "platform/FileSystem.h"
 
 namespace {
 
@@ -33,7 +32,7 @@ void TForm1::PlayCurrent()
         return;
     CurrentFile = FLB->Item(PlayIndex);
     CurrentPath = SourceDir + "\\" + CurrentFile;
-    if (!FileSystem::FileExists(CurrentPath))
+    if (!FileCtrl::FileExists(CurrentPath))
         return;
 
     setWindowTitle(QString::fromUtf8(CurrentFile));

@@ -1,10 +1,12 @@
 #include "fsbrowse/FileCtrl.h"
 
 #include "platform/CurrentDir.h"
+#include "platform/DriveWait.h"
 #include "platform/Exceptions.h"
 #include "platform/FileSystem.h"
 #include "platform/Glyphs.h"
 #include "platform/Paths.h"
+#include "platform/WinError.h"
 
 #include <QCollator>
 #include <QFontMetrics>
@@ -60,6 +62,16 @@ bool HasWildcard(const std::string& text)
     return text.find_first_of("*?") != std::string::npos;
 }
 
+// A test that failed because the path's drive did not answer is no answer: the handler that asked
+// ends with the box that names the drive, rather than going on as if the path were missing.
+void RaiseIfSilent(const std::string& path)
+{
+    if (GetLastError() != WinError::NotReady)
+        return;
+    if (std::string message = DriveWait::SilentDriveMessage(path); !message.empty())
+        throw EInOutError(WinError::NotReady, std::move(message));
+}
+
 // Makes the saved directory current again when it still exists, also when SplitPath fails.
 struct RestoreCurrent
 {
@@ -67,7 +79,7 @@ struct RestoreCurrent
     bool Armed = true;
     ~RestoreCurrent()
     {
-        if (Armed && DirExists(Saved))
+        if (Armed && FileSystem::DirectoryExists(Saved))
             CurrentDir::Set(Saved); // on the way out of a failure: the first error is the one shown
     }
 };
@@ -88,7 +100,7 @@ void SplitDirAndFile(std::string& dir, std::string& file)
     }
     if (!dir.empty())
         MakeCurrent(dir);
-    if (file.empty() || HasWildcard(file) || FileSystem::FileExists(file))
+    if (file.empty() || HasWildcard(file) || FileExists(file))
         return;
     MakeCurrent(file);
     dir = dir.size() == 1 ? "\\" + file : dir + "\\" + file;
@@ -111,7 +123,20 @@ std::string JoinPath(const std::string& dir, const std::string& name)
 
 bool DirExists(const std::string& path)
 {
-    return !path.empty() && FileSystem::DirectoryExists(path);
+    if (path.empty())
+        return false;
+    if (FileSystem::DirectoryExists(path))
+        return true;
+    RaiseIfSilent(path);
+    return false;
+}
+
+bool FileExists(const std::string& path)
+{
+    if (FileSystem::FileExists(path))
+        return true;
+    RaiseIfSilent(path);
+    return false;
 }
 
 int BackslashCount(const std::string& text)
@@ -121,8 +146,10 @@ int BackslashCount(const std::string& text)
 
 void MakeCurrent(const std::string& path)
 {
-    if (const int error = CurrentDir::Set(path); error != 0)
+    if (const int error = CurrentDir::Set(path); error != 0) {
+        RaiseIfSilent(path);
         throw EInOutError(error);
+    }
 }
 
 SplitResult SplitPath(const std::string& text)

@@ -20,12 +20,16 @@ namespace FileCtrl {
 std::string DrivePart(const std::string& text);
 // dir + name, with one "\" between them.
 std::string JoinPath(const std::string& dir, const std::string& name);
-// The path names an existing directory.
+// The path names an existing directory (DirExists) or an existing file (FileExists). When the
+// path's drive did not answer in time, raise EInOutError (not ready) with a message that names the
+// drive.
 bool DirExists(const std::string& path);
+bool FileExists(const std::string& path);
 // The number of "\" in a text.
 int BackslashCount(const std::string& text);
 
-// Makes a directory current; raises EInOutError with the platform's code when that fails.
+// Makes a directory current; raises EInOutError with the platform's code when that fails (naming
+// the drive when it did not answer).
 void MakeCurrent(const std::string& path);
 
 struct SplitResult

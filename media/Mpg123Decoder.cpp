@@ -1,5 +1,7 @@
 #include "media/Mpg123Decoder.h"
 
+#include "platform/DriveWait.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <mpg123.h>
@@ -46,7 +48,11 @@ Mpg123Decoder::~Mpg123Decoder() = default;
 Mpg123Decoder::OpenResult Mpg123Decoder::Open(const std::string& posixPath)
 {
     InitLibrary();
-    if (OpenResult missing = CheckReadable(posixPath); missing != OpenResult::Ok)
+    // A file on a drive that does not answer is not waited for: the opening fails as for a file
+    // that cannot be read, and the window goes on.
+    const std::optional<OpenResult> readable =
+        DriveWait::Answer<OpenResult>(posixPath, [posixPath] { return CheckReadable(posixPath); });
+    if (OpenResult missing = readable.value_or(OpenResult::Unreadable); missing != OpenResult::Ok)
         return missing;
     int error = MPG123_OK;
     m_Handle.reset(mpg123_new(nullptr, &error));

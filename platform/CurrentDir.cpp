@@ -1,5 +1,6 @@
 #include "platform/CurrentDir.h"
 
+#include "platform/DriveWait.h"
 #include "platform/Drives.h"
 #include "platform/Paths.h"
 #include "platform/TextPath.h"
@@ -56,15 +57,16 @@ bool IsMountRoot(const std::string& posix)
     return drive != nullptr && drive->Root == posix;
 }
 
-// Why a path cannot be entered, in Windows terms.
-int CheckDirectory(const std::string& posix)
+// Why a path cannot be entered, in Windows terms. A mount root that cannot be read is a drive
+// that is not ready. Touches no state of the caller's, so that it may run on a thread of its own.
+int CheckDirectory(const std::string& posix, bool mountRoot)
 {
     struct stat st
     {
     };
     if (::stat(posix.c_str(), &st) != 0) {
         const int err = errno;
-        if (IsMountRoot(posix))
+        if (mountRoot)
             return WinError::NotReady;
         if (err == ENOENT) {
             // A missing last component is "file not found", a missing parent "path not found".
@@ -101,7 +103,9 @@ int Set(const std::string& text)
         SetLastError(error);
         return error;
     }
-    if (const int error = CheckDirectory(posix); error != WinError::Success) {
+    const std::optional<int> checked = DriveWait::Answer<int>(
+        posix, [posix, mountRoot = IsMountRoot(posix)] { return CheckDirectory(posix, mountRoot); });
+    if (const int error = checked.value_or(WinError::NotReady); error != WinError::Success) {
         SetLastError(error);
         return error;
     }

@@ -14,8 +14,8 @@ std::string Get();
 
 // Makes a directory current. Returns 0, or the Windows error code (WinError.h: FileNotFound or
 // PathNotFound when it does not exist, NotADirectory when it is a file, AccessDenied when it may not
-// be entered, NotReady when its drive is not ready, PathNotFound for an unknown drive letter) and
-// then changes nothing. Throws nothing.
+// be entered, NotReady when its drive is not ready or did not answer within DriveWait::LimitMs, PathNotFound
+// for an unknown drive letter) and then changes nothing. Throws nothing.
 int Set(const std::string& text);
 
 // Drive letter's current directory: the last one made current on that drive, else its root

@@ -235,7 +235,9 @@ std::vector<Volume> VolumesOf(const std::string& mountinfo, DriveInfo& root, con
             continue;
         }
         const DriveKind kind = KindOf(mount->Type, mount->Source, mount->MountPoint);
-        if (kind == DriveKind::Unknown || !IsDirectory(mount->MountPoint)) {
+        // A file mounted over a file is no drive. A network share is not asked: its server may be
+        // gone, and the kernel would wait for it before the window could show.
+        if (kind == DriveKind::Unknown || (kind != DriveKind::Remote && !IsDirectory(mount->MountPoint))) {
             byMountPoint.erase(mount->MountPoint); // an over-mount hides what was below
             continue;
         }

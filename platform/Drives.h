@@ -5,8 +5,9 @@
 // (DriveLetters.h); pseudo file systems and system tmpfs get none. Tests and the QUELMO_DRIVES
 // environment variable replace the table, so that "c:" can stand for a temporary folder; a
 // replacement that would leave the user's home or the program's folder without a drive is
-// refused. The table is read on the UI thread; it is built once and changes only when a test or
-// the program replaces it.
+// refused. Network shares are taken from the mount table alone, never asked, so that a share whose
+// server is gone does not hold up the program. The table is read on the UI thread; it is built once and
+// changes only when a test or the program replaces it.
 
 #include <optional>
 #include <string>

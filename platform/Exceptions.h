@@ -23,6 +23,8 @@ class EInOutError : public Exception
 {
 public:
     explicit EInOutError(int errorCode);
+    // The same failure told in words of the caller's (a drive that does not answer is named).
+    EInOutError(int errorCode, std::string message) : Exception(std::move(message)), m_ErrorCode(errorCode) {}
     int ErrorCode() const { return m_ErrorCode; }
 
 private:

@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include "platform/DriveWait.h"
 #include "platform/Paths.h"
 #include "platform/TextPath.h"
 #include "platform/WinError.h"
@@ -41,16 +42,21 @@ bool Glob(const Char* name, size_t nameLen, const Char* pattern, size_t patternL
     return p == patternLen;
 }
 
-std::optional<uint32_t> AttributesOfPosix(const std::string& posix, const std::string& name,
-                                          int dirFd = AT_FDCWD)
+// The attributes of a POSIX path, or the Windows code of why they cannot be read. Touches no
+// state of the caller's, so that it may run on a thread of its own.
+struct Attributes
+{
+    uint32_t Value = 0;
+    int Error = 0;
+};
+
+Attributes AttributesOfPosix(const std::string& posix, const std::string& name, int dirFd = AT_FDCWD)
 {
     struct stat st
     {
     };
-    if (::fstatat(dirFd, posix.c_str(), &st, 0) != 0) {
-        SetLastError(WinErrorFromErrno(errno));
-        return std::nullopt;
-    }
+    if (::fstatat(dirFd, posix.c_str(), &st, 0) != 0)
+        return {0, WinErrorFromErrno(errno)};
     uint32_t attributes = 0;
     if (S_ISDIR(st.st_mode))
         attributes |= faDirectory;
@@ -58,7 +64,54 @@ std::optional<uint32_t> AttributesOfPosix(const std::string& posix, const std::s
         attributes |= faHidden;
     if (::faccessat(dirFd, posix.c_str(), W_OK, 0) != 0)
         attributes |= faReadOnly;
-    return attributes;
+    return {attributes, 0};
+}
+
+// What reading a directory gives: its matching entries, the number of entries read, the error.
+struct Listing
+{
+    std::vector<FoundEntry> Found;
+    int EntriesRead = 0;
+    int Error = 0;
+};
+
+Listing ReadDirectory(const std::string& posix, const std::string& pattern, uint32_t include)
+{
+    Listing listing;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(posix.c_str()), &::closedir);
+    if (!dir) {
+        listing.Error = WinErrorFromErrno(errno);
+        return listing;
+    }
+    const int dirFd = ::dirfd(dir.get());
+    const uint32_t skippable = faHidden | faSystem | faDirectory;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string posixName = entry->d_name;
+        if (posixName == "." || posixName == "..")
+            continue;
+        ++listing.EntriesRead;
+        const std::string name = Paths::NameFromPosix(posixName);
+        if (!MatchesPattern(name, pattern))
+            continue;
+        // The type from readdir spares a stat for most entries; links and unknown types need one.
+        uint32_t attributes = 0;
+        if (entry->d_type == DT_DIR)
+            attributes |= faDirectory;
+        if (posixName[0] == '.')
+            attributes |= faHidden;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            const Attributes full = AttributesOfPosix(posixName, posixName, dirFd);
+            if (full.Error != 0)
+                continue; // a dangling link names nothing
+            attributes = full.Value;
+        }
+        if ((attributes & skippable & ~include) != 0)
+            continue;
+        if (::faccessat(dirFd, posixName.c_str(), W_OK, 0) != 0)
+            attributes |= faReadOnly;
+        listing.Found.push_back({name, attributes});
+    }
+    return listing;
 }
 
 std::string LastName(const std::string& posix)
@@ -76,7 +129,14 @@ std::optional<uint32_t> GetAttributes(const std::string& path)
         SetLastError(error);
         return std::nullopt;
     }
-    return AttributesOfPosix(posix, LastName(posix));
+    const std::optional<Attributes> read = DriveWait::Answer<Attributes>(
+        posix, [posix, name = LastName(posix)] { return AttributesOfPosix(posix, name); });
+    const int error = read ? read->Error : WinError::NotReady;
+    if (error != 0) {
+        SetLastError(error);
+        return std::nullopt;
+    }
+    return read->Value;
 }
 
 bool FileExists(const std::string& path)
@@ -113,41 +173,17 @@ int FindFiles(const std::string& directory, const std::string& pattern, uint32_t
         SetLastError(error);
         return error;
     }
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(posix.c_str()), &::closedir);
-    if (!dir) {
-        const int error = WinErrorFromErrno(errno);
+    // One wait for the whole directory: a local folder pays for one thread, not one per entry.
+    std::optional<Listing> listing = DriveWait::Answer<Listing>(
+        posix, [posix, pattern, include] { return ReadDirectory(posix, pattern, include); });
+    const int error = listing ? listing->Error : WinError::NotReady;
+    if (error != 0) {
         SetLastError(error);
         return error;
     }
-    const int dirFd = ::dirfd(dir.get());
-    const uint32_t skippable = faHidden | faSystem | faDirectory;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string posixName = entry->d_name;
-        if (posixName == "." || posixName == "..")
-            continue;
-        if (entryRead)
-            entryRead();
-        const std::string name = Paths::NameFromPosix(posixName);
-        if (!MatchesPattern(name, pattern))
-            continue;
-        // The type from readdir spares a stat for most entries; links and unknown types need one.
-        uint32_t attributes = 0;
-        if (entry->d_type == DT_DIR)
-            attributes |= faDirectory;
-        if (posixName[0] == '.')
-            attributes |= faHidden;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-            const auto full = AttributesOfPosix(posixName, posixName, dirFd);
-            if (!full)
-                continue; // a dangling link names nothing
-            attributes = *full;
-        }
-        if ((attributes & skippable & ~include) != 0)
-            continue;
-        if (::faccessat(dirFd, posixName.c_str(), W_OK, 0) != 0)
-            attributes |= faReadOnly;
-        found.push_back({name, attributes});
-    }
+    for (int i = 0; entryRead && i < listing->EntriesRead; ++i)
+        entryRead();
+    found = std::move(listing->Found);
     return 0;
 }
 
@@ -158,12 +194,15 @@ int CreateDirectory(const std::string& path)
         SetLastError(error);
         return error;
     }
-    if (::mkdir(posix.c_str(), 0777) != 0) {
-        const int error = errno == ENOENT ? WinError::PathNotFound : WinErrorFromErrno(errno);
+    const std::optional<int> made = DriveWait::Answer<int>(posix, [posix] {
+        if (::mkdir(posix.c_str(), 0777) == 0)
+            return 0;
+        return errno == ENOENT ? WinError::PathNotFound : WinErrorFromErrno(errno);
+    });
+    const int error = made.value_or(WinError::NotReady);
+    if (error != 0)
         SetLastError(error);
-        return error;
-    }
-    return 0;
+    return error;
 }
 
 } // namespace FileSystem

@@ -3,6 +3,8 @@
 // existence tests, a case-blind "*"/"?" search over one directory, folder creation. Attributes
 // follow the Windows ones: directory; hidden for a name starting with "."; read-only when the user
 // may not write the file; never system. Each failure sets the Windows last error (WinError.h).
+// Every call that touches a drive waits for it at most DriveWait::LimitMs (DriveWait.h); a drive
+// that does not answer by then fails as a drive that is not ready (NotReady).
 
 #include <cstdint>
 #include <functional>
@@ -44,9 +46,10 @@ struct FoundEntry
 // Every entry of a directory whose name matches the pattern, in the order the system returns
 // them. Entries that are hidden, system or directories are skipped unless that attribute is in
 // `include`; "." and ".." are never returned. Returns 0 or the Windows error code of a directory
-// that cannot be read (then `found` is left empty). `entryRead`, when given, is called for every
-// entry read from the directory, matching or not, so that a caller can tell a long search. The
-// error is also set as the last error. Throws what `entryRead` throws, nothing else.
+// that cannot be read (then `found` is left empty). `entryRead`, when given, is called on the
+// calling thread for every entry read from the directory, matching or not, once the directory has
+// been read, so that a caller can tell a long search. The error is also set as the last error.
+// Throws what `entryRead` throws, nothing else.
 int FindFiles(const std::string& directory, const std::string& pattern, uint32_t include,
               std::vector<FoundEntry>& found, const std::function<void()>& entryRead = {});
 
