@@ -184,9 +184,8 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
         while (std::chrono::steady_clock::now() < deadline) {
             m_Fd = ::open(posixPath.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
-            struct stat held
-            {
-            }, named{};
+            struct stat held = {};
+            struct stat named = {};
             if (m_Fd < 0 || ::fstat(m_Fd, &held) != 0 || !S_ISREG(held.st_mode))
                 break;
             if (::flock(m_Fd, LOCK_EX | LOCK_NB) == 0) {
@@ -230,6 +229,9 @@ std::vector<char> DriveLetters::AssignInFile(const std::string& posixPath,
     const bool replaceable = ::stat(posixPath.c_str(), &st) != 0 || S_ISREG(st.st_mode);
     if (letters.Changed() && replaceable)
         letters.Save(posixPath);
+    // The lock made an empty file where there was none; with nothing to keep, it goes again.
+    if (!letters.Changed() && ::lstat(posixPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0)
+        ::unlink(posixPath.c_str());
     RegularFile::RemoveLeftovers(RegularFile::WriteTarget(posixPath), 60);
     return assigned;
 }
