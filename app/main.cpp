@@ -5,6 +5,7 @@
 #include "common/Startup.h"
 #include "desktop/Desktop.h"
 #include "desktop/ProgramInfo.h"
+#include "desktop/SessionBus.h"
 #include "platform/Application.h"
 #include "platform/DriveWait.h"
 #include "platform/FirstFrame.h"
@@ -28,6 +29,9 @@ int main(int argc, char** argv)
     // Qt reads none of the program's arguments (its -platform, -display, -reverse...): the program
     // reads only its own debug switch, from the process's command line, and ignores every other
     // word. Qt's environment variables keep working.
+    // A session bus that does not answer would hold the window back for ever: it is set aside
+    // before Qt connects to it.
+    SessionBus::SetAsideIfSilent();
     int qtArgc = 1;
     TApplication app(qtArgc, argv);
     app.CloseMainFormOnSignals(); // a logout's SIGTERM or SIGHUP ends the program as "Quitter" does

@@ -3,6 +3,7 @@
 #include "common/PathHelpers.h"
 #include "platform/Application.h"
 #include "platform/Glyphs.h"
+#include "platform/IniFiles.h"
 #include "platform/MessageBox.h"
 #include "platform/ScopedFlag.h"
 #include "platform/SpecialFolders.h"
@@ -37,9 +38,6 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     if (app != nullptr)
         app->AddForm(this);
     RunHandler([this] { FormCreate(); });
-    // Where the user was is kept even when the X server goes away under the program.
-    if (app != nullptr)
-        app->SetSaveAtAbruptExit([this] { FormDestroy(); });
 }
 
 namespace {
@@ -87,7 +85,10 @@ TForm1::~TForm1()
 {
     if (TApplication* app = TApplication::Instance())
         app->SetSaveAtAbruptExit(nullptr);
-    RunHandler([this] { FormDestroy(); });
+    // A window that never showed (the program ended during its start-up) has read no settings:
+    // saving its lists' first state would overwrite where the user was.
+    if (m_Shown)
+        RunHandler([this] { FormDestroy(); });
     if (TApplication* app = TApplication::Instance())
         app->RemoveForm(this);
 }
@@ -103,6 +104,8 @@ void TForm1::FormCreate()
     PlayActive = false;
     PlayIndex = 0;
     IniFileName = SpecialFolderPath(SpecialFolders::AppData) + "Quelmo.ini";
+    // A save killed in its middle leaves its temporary file beside the settings.
+    TIniFile(IniFileName).RemoveLeftovers();
     Media1->SetTimeFormat(0); // milliseconds
 }
 
@@ -116,6 +119,9 @@ void TForm1::showEvent(QShowEvent* event)
         m_Shown = true;
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(PlaceOnScreen(screen->availableGeometry(), frameGeometry().size()));
+        // Where the user was is kept even when the X server goes away under the program.
+        if (TApplication* app = TApplication::Instance())
+            app->SetSaveAtAbruptExit([this] { FormDestroy(); });
     }
     RunHandler([this] { FormShow(); });
 }

@@ -26,10 +26,12 @@ void TForm1::LoadSettings()
 
 void TForm1::SaveSettings()
 {
+    // The three values go in one replacement of the file, so that a program killed in the middle
+    // never leaves a drive with another drive's folder.
     TIniFile ini(IniFileName);
-    ini.WriteString(Section, "Drive_Source", SavedDrive != 0 ? std::string(1, SavedDrive) : std::string());
-    ini.WriteString(Section, "Dir_Source", SavedDir);
-    ini.WriteInteger(Section, "Index", SavedIndex);
+    ini.WriteStrings(Section, {{"Drive_Source", SavedDrive != 0 ? std::string(1, SavedDrive) : std::string()},
+                               {"Dir_Source", SavedDir},
+                               {"Index", std::to_string(SavedIndex)}});
 }
 
 void TForm1::RememberSource()

@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QTime>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -132,9 +133,13 @@ bool FolderWritable(const std::string& folder)
     std::string posix;
     if (Paths::ToPosix(TextPath::WithoutFinalBackslashes(folder) + "\\$_Temp_$.$$$", posix) != 0)
         return false;
-    const int fd = ::open(posix.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
+    // Only a probe file of its own is made and removed: a file of that name that is already there
+    // is somebody's and is left alone, and the folder's permissions answer instead.
+    const int fd = ::open(posix.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const std::string folderPosix = posix.substr(0, posix.rfind('/') + 1);
+        return errno == EEXIST && ::faccessat(AT_FDCWD, folderPosix.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+    }
     ::close(fd);
     ::unlink(posix.c_str());
     return true;

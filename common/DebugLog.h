@@ -73,7 +73,8 @@ template <typename... Args> void DebugLogBox(const std::string& format, const Ar
 }
 
 // Whether a file can be created in the folder (path text; final "\" ignored): the probe file
-// "$_Temp_$.$$$" is created and deleted.
+// "$_Temp_$.$$$" is created (only when no file of that name is there) and deleted. An existing one
+// is left as it is, and the folder's permissions give the answer.
 bool FolderWritable(const std::string& folder);
 
 // The temporary folder ($TMPDIR, else /tmp) as a path text without final "\"; "c:" when it does

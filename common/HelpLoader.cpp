@@ -4,11 +4,11 @@
 #include "common/PathHelpers.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/RegularFile.h"
 #include "platform/SpecialFolders.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <strings.h>
 
 namespace HelpLoader {
@@ -31,9 +31,9 @@ std::string AsPathText(const std::string& value)
 
 std::string FirstLineOf(const std::string& posixPath)
 {
-    std::ifstream in(posixPath);
-    std::string line;
-    std::getline(in, line);
+    std::string text;
+    RegularFile::Read(posixPath, 65536, text);
+    std::string line = text.substr(0, text.find('\n'));
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
         line.pop_back();
     return line;

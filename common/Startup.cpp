@@ -58,6 +58,13 @@ std::vector<const Unit*>& Initialised()
     return units;
 }
 
+// A termination signal came during the start-up (while one of its boxes was up).
+bool EndRequested()
+{
+    const TApplication* app = TApplication::Instance();
+    return app != nullptr && app->EndRequested();
+}
+
 // Records the step and runs it; an error it raises shows in the standard error box.
 void RunStep(const char* name, void (*step)())
 {
@@ -70,6 +77,8 @@ void RunStep(const char* name, void (*step)())
 void RunInitialisers()
 {
     for (const Unit& unit : Units) {
+        if (EndRequested())
+            return;
         Initialised().push_back(&unit);
         RunStep(unit.InitName, unit.Initialise);
     }
@@ -89,17 +98,27 @@ void RunFinalisers()
 int Run(TApplication& app, const MainWindowFactory& createMainWindow)
 {
     RunInitialisers();
-    // The player sets no title of its own: the application keeps its default one.
-    RecordStep("InitializeApplication");
-    int result = 1;
+    int result = EndRequested() ? 0 : 1;
     std::unique_ptr<QWidget> window;
-    RecordStep("CreateMainWindow");
-    RunHandler([&] { window = createMainWindow(); });
+    if (!EndRequested()) {
+        // The player sets no title of its own: the application keeps its default one.
+        RecordStep("InitializeApplication");
+        RecordStep("CreateMainWindow");
+        RunHandler([&] { window = createMainWindow(); });
+    }
     if (window != nullptr) {
-        RecordStep("RunApplication");
-        app.SetMainForm(window.get());
-        window->show();
-        result = app.exec();
+        result = 0;
+        if (!EndRequested()) {
+            RecordStep("RunApplication");
+            app.SetMainForm(window.get());
+            window->show();
+            // A signal during the show (while a box of FormShow was up) closes the window now that
+            // the show is over, as it would have in the message loop.
+            if (EndRequested())
+                window->close();
+            else
+                result = app.RunMessageLoop();
+        }
         RecordStep("DestroyMainWindow");
         // From here on a termination signal ends whatever waits (a box about a failed save), so that a
         // shutdown is never held up by the program's last words.

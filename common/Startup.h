@@ -8,6 +8,9 @@
 //
 // An error that escapes a step shows in the application's standard error box and the order goes
 // on: a broken step must not keep the player from starting, nor leave the later finalisers undone.
+// A termination signal during the start-up (seen while one of its boxes is up) ends it as a
+// signal ends the running program: no further step, the window closed (and destroyed, saving
+// where the user was once it has shown), the finalisers of the units initialised.
 
 #include <functional>
 #include <memory>

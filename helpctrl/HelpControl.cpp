@@ -32,10 +32,14 @@ struct WindowList
     }
 };
 
+// Made when the module is loaded, not at the first request: exit handlers and destructors run in
+// the reverse order of their making, so the program's handling of an abrupt exit, set up once the
+// module is loaded, runs before this destructor could delete windows under the window system.
+WindowList g_Windows;
+
 std::vector<HelpWindow*>& Windows()
 {
-    static WindowList windows;
-    return windows.List;
+    return g_Windows.List;
 }
 
 // The parts of a help location: "[mk:@MSITStore:|ms-its:]file[::/topic][>window]".

@@ -16,6 +16,8 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QWindow>
+#include <algorithm>
 
 namespace {
 constexpr int DefaultWidth = 860;
@@ -23,6 +25,35 @@ constexpr int DefaultHeight = 600;
 constexpr int DefaultPaneWidth = 240;
 // A remembered place is used when at least this much of the window lands on a screen.
 constexpr int MinVisible = 48;
+
+// The frame the window manager puts around windows: the frame of a window already on the screen
+// (the player's), or of `window` itself once it is shown; none before any window is.
+QMargins FrameMargins(const QWindow* window)
+{
+    if (window != nullptr && window->isVisible())
+        return window->frameMargins();
+    for (const QWindow* shown : QGuiApplication::topLevelWindows())
+        if (shown->isVisible() && !shown->frameMargins().isNull())
+            return shown->frameMargins();
+    return {};
+}
+
+// The inside of a window, no larger than the screens' available area and moved onto it, frame
+// included: a record made on a larger screen, or a damaged one, never puts the title bar or the
+// edges out of reach (nor makes a window too large to draw).
+QRect FitToScreens(QRect place, const QMargins& frame)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return place;
+    const QRect area = screen->availableVirtualGeometry().marginsRemoved(frame);
+    if (area.isEmpty())
+        return place;
+    place.setSize(place.size().boundedTo(area.size()));
+    place.moveLeft(std::clamp(place.left(), area.left(), area.left() + area.width() - place.width()));
+    place.moveTop(std::clamp(place.top(), area.top(), area.top() + area.height() - place.height()));
+    return place;
+}
 } // namespace
 
 HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file)
@@ -190,8 +221,9 @@ void HelpWindow::Restore()
     m_PaneShown = record->PaneShown;
 }
 
-void HelpWindow::Place(const QRect& place)
+void HelpWindow::Place(const QRect& remembered)
 {
+    const QRect place = FitToScreens(remembered, FrameMargins(windowHandle()));
     const auto screens = QGuiApplication::screens();
     const bool onScreen = std::any_of(screens.begin(), screens.end(), [&place](const QScreen* screen) {
         const QRect seen = screen->availableGeometry().intersected(place);
@@ -228,6 +260,6 @@ void HelpWindow::Save()
     if (!m_Tabs->isHidden())
         m_PaneWidth = m_Splitter->sizes().value(0, m_PaneWidth);
     const bool whole = isMaximized() || isFullScreen();
-    m_Place = whole ? normalGeometry() : geometry();
+    m_Place = FitToScreens(whole ? normalGeometry() : geometry(), FrameMargins(windowHandle()));
     SaveWindowRecord({m_Place, m_PaneWidth, m_PaneShown});
 }

@@ -43,7 +43,7 @@ private:
     void SetPaneShown(bool shown);
     void Print();
     void Restore();
-    void Place(const QRect& place);
+    void Place(const QRect& remembered);
     void Save();
 
     std::unique_ptr<ChmFile> m_File;

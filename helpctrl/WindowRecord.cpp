@@ -1,9 +1,10 @@
 #include "helpctrl/WindowRecord.h"
 
+#include "platform/RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <cstdlib>
 #include <map>
@@ -15,7 +16,7 @@ const char* const Section = "[Fenetre]";
 constexpr int MinSize = 100;
 constexpr int MaxSize = 20000;
 constexpr int MaxOffset = 100000;
-constexpr qint64 MaxFileSize = 4096;
+constexpr size_t MaxFileSize = 4096;
 
 QString RecordPath()
 {
@@ -47,11 +48,13 @@ bool ReadValues(const QByteArray& text, std::map<QByteArray, int>& values)
 
 std::optional<WindowRecord> LoadWindowRecord()
 {
-    QFile file(RecordPath());
-    if (file.fileName().isEmpty() || file.size() > MaxFileSize || !file.open(QIODevice::ReadOnly))
+    const QString path = RecordPath();
+    std::string text;
+    if (path.isEmpty() || RegularFile::Read(QFile::encodeName(path).toStdString(), MaxFileSize, text) !=
+                              RegularFile::ReadResult::Read)
         return std::nullopt;
     std::map<QByteArray, int> values;
-    if (!ReadValues(file.readAll(), values))
+    if (!ReadValues(QByteArray::fromStdString(text), values))
         return std::nullopt;
     for (const char* key : {"X", "Y", "Width", "Height", "Pane", "PaneShown"})
         if (values.count(key) == 0)
@@ -69,9 +72,6 @@ void SaveWindowRecord(const WindowRecord& record)
     const QString path = RecordPath();
     if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).path()))
         return;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
     const QRect& place = record.Geometry;
     const QString text = QStringLiteral("%1\nX=%2\nY=%3\nWidth=%4\nHeight=%5\nPane=%6\nPaneShown=%7\n")
                              .arg(QString::fromLatin1(Section))
@@ -81,6 +81,6 @@ void SaveWindowRecord(const WindowRecord& record)
                              .arg(place.height())
                              .arg(record.PaneWidth)
                              .arg(record.PaneShown ? 1 : 0);
-    file.write(text.toUtf8());
-    file.commit();
+    const std::string posix = QFile::encodeName(path).toStdString();
+    RegularFile::Replace(RegularFile::WriteTarget(posix), text.toStdString(), 0644);
 }

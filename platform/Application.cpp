@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
@@ -36,11 +37,21 @@ void Show(const std::exception& error)
 
 } // namespace HandlerGuard
 
+namespace {
+bool g_Running = false;
+void OnProcessExit(int status, void* unused);
+} // namespace
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    g_Running = true;
+    ::on_exit(OnProcessExit, nullptr);
 }
 
-TApplication::~TApplication() = default;
+TApplication::~TApplication()
+{
+    g_Running = false;
+}
 
 TApplication* TApplication::Instance()
 {
@@ -109,6 +120,14 @@ void TApplication::SetMainForm(QWidget* form)
         setQuitOnLastWindowClosed(false);
 }
 
+int TApplication::RunMessageLoop()
+{
+    m_LoopRunning = true;
+    const int result = exec();
+    m_LoopRunning = false;
+    return result;
+}
+
 void TApplication::CloseMainForm()
 {
     if (m_MainForm != nullptr)
@@ -140,24 +159,38 @@ std::function<void()>& AbruptExitSave()
     return save;
 }
 
-void RunAbruptExitSave()
+// An exit while the application runs is an abrupt one: the window system ends the process from
+// inside the message loop when the X server goes away, with its own code on the stack. The
+// program then saves what it keeps and ends at once: the finalisers and destructors of a normal
+// end would destroy windows under that code. Nothing can be shown any more, so an error of the
+// save is dropped.
+void OnProcessExit(int status, void* /*unused*/)
 {
-    std::function<void()> save = std::exchange(AbruptExitSave(), nullptr);
-    if (!save)
+    // The application object exists: the process ends from inside it, not by returning from main().
+    if (!g_Running)
         return;
-    try {
-        save();
-    } catch (...) {
-        // Nothing can be shown any more; the settings file keeps what it had.
+    g_Running = false;
+    std::function<void()> save = std::exchange(AbruptExitSave(), nullptr);
+    if (save) {
+        try {
+            save();
+        } catch (...) {
+            // The settings file keeps what it had.
+        }
     }
+    std::fflush(nullptr);
+    ::_exit(status);
 }
 
 } // namespace
 
 void TApplication::SetSaveAtAbruptExit(std::function<void()> save)
 {
-    static const bool registered = std::atexit(RunAbruptExitSave) == 0;
-    (void)registered;
+    // Exit handlers run last registered first: registered again here, the handler also comes
+    // before the destructors of whatever was made since the application started (the help
+    // control's windows among them).
+    if (save)
+        ::on_exit(OnProcessExit, nullptr);
     AbruptExitSave() = std::move(save);
 }
 
@@ -170,7 +203,14 @@ void TApplication::CloseMainFormOnSignals()
         char bytes[64];
         while (::read(SignalPipe[0], bytes, sizeof bytes) > 0) {
         }
-        CloseMainForm();
+        // Before the message loop runs (a box of the start-up is up, perhaps in the middle of the
+        // main form's show), the request only ends that box, and the start-up ends the program
+        // once the box has returned (Startup.h).
+        m_EndRequested = true;
+        if (m_LoopRunning)
+            CloseMainForm();
+        else
+            exit(0);
     });
     struct sigaction action
     {

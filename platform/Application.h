@@ -58,17 +58,25 @@ public:
     // when none is set or the form is gone. Throw nothing.
     void SetMainForm(QWidget* form);
     QWidget* MainForm() const { return m_MainForm; }
+    // The message loop, until the main form has closed; returns exec()'s result. Throws nothing.
+    int RunMessageLoop();
     // Asks the main form to close; with none (its end has begun), ends every loop that waits. The
     // form may refuse to close. Throws nothing.
     void CloseMainForm();
-    // SIGTERM, SIGHUP and SIGINT close the main form from then on. The signal handler only writes
-    // the signal's number to a pipe; the UI thread reads it from its event loop. A second call, or
-    // one for which no pipe can be made, changes nothing. Throws nothing.
+    // SIGTERM, SIGHUP and SIGINT mark the end as requested and close the main form from then on;
+    // before the message loop runs they end only the loop that waits (a box of the start-up). The
+    // signal handler only writes the signal's number to a pipe; the UI thread reads it from its
+    // event loop (a box's included). A second call, or one for which no pipe can be made, changes
+    // nothing. Throws nothing.
     void CloseMainFormOnSignals();
-    // What the program saves at its end, run when the process exits while the form that would
-    // save it still lives: the window system ends the process from inside the message loop when
-    // the X server goes away. No box can show then, so an error is dropped. An empty function
-    // (the form's normal end has come) cancels it. Throws nothing.
+    // A termination signal has come: the start-up goes no further. Plain accessor; throws nothing.
+    bool EndRequested() const { return m_EndRequested; }
+    // What the program saves at its end, run when the process exits while the application object
+    // exists: the window system ends the process from inside the message loop when the X server
+    // goes away. The process then ends at once after the save (with the exit's status), without
+    // the finalisers and destructors of a normal end, so that no window is destroyed under the
+    // window system's code; no box can show, so an error is dropped. An empty function (the
+    // form's normal end has come) cancels the save. Throws nothing.
     void SetSaveAtAbruptExit(std::function<void()> save);
 
     // Help requests. The handler gets the help command, its data and "call help" (true when the
@@ -111,6 +119,8 @@ private:
     QPointer<QWidget> m_MainForm;
     std::vector<QWidget*> m_Forms;
     bool m_Minimized = false;
+    bool m_EndRequested = false;
+    bool m_LoopRunning = false;
 };
 
 namespace HandlerGuard {

@@ -1,15 +1,19 @@
 #include "platform/DriveLetters.h"
 
+#include "platform/RegularFile.h"
 #include "platform/SpecialFolders.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <fcntl.h>
 #include <mutex>
 #include <set>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -29,20 +33,6 @@ bool ReadNumber(const std::string& text, uint64_t& number)
     const char* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, number);
     return !text.empty() && result.ec == std::errc() && result.ptr == end;
-}
-
-bool WriteAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += size_t(written);
-    }
-    return true;
 }
 
 } // namespace
@@ -159,46 +149,91 @@ std::vector<char> DriveLetters::Assign(const std::vector<std::string>& presentKe
 
 DriveLetters DriveLetters::Load(const std::string& posixPath)
 {
-    const int fd = ::open(posixPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return {};
-    struct stat st
-    {
-    };
     std::string text;
-    bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= MaxFileSize;
-    if (ours) {
-        text.resize(size_t(st.st_size));
-        size_t done = 0;
-        while (ours && done < text.size()) {
-            const ssize_t got = ::read(fd, text.data() + done, text.size() - done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            ours = got > 0;
-            done += ours ? size_t(got) : 0;
-        }
+    switch (RegularFile::Read(posixPath, MaxFileSize, text)) {
+    case RegularFile::ReadResult::Read:
+        return FromText(text);
+    case RegularFile::ReadResult::Missing:
+        return {};
+    case RegularFile::ReadResult::Refused:
+        break;
     }
-    ::close(fd);
-    if (!ours) {
-        DriveLetters letters;
-        letters.m_Changed = true;
-        return letters;
-    }
-    return FromText(text);
+    DriveLetters letters;
+    letters.m_Changed = true;
+    return letters;
 }
 
 bool DriveLetters::Save(const std::string& posixPath) const
 {
-    std::string temporary = posixPath + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool saved = WriteAll(fd, ToText()) && ::fsync(fd) == 0;
-    saved = ::close(fd) == 0 && saved;
-    saved = saved && ::rename(temporary.c_str(), posixPath.c_str()) == 0;
-    if (!saved)
-        ::unlink(temporary.c_str());
-    return saved;
+    return RegularFile::Replace(RegularFile::WriteTarget(posixPath), ToText(), 0600);
+}
+
+namespace {
+
+// Holds the letters file locked (flock) while a program reads, assigns and saves, so that two
+// copies of the program started together never give one letter to two volumes, nor lose one's
+// letters when the other saves. The lock is taken on the file that the name stands for once it is
+// held: a save renames a new file over the name, and a copy that waited on the old one tries again.
+// No lock (a folder that cannot be written, a file that is not ours, a holder that does not let
+// go within two seconds) lets the program go on unlocked rather than wait.
+class LettersLock
+{
+public:
+    explicit LettersLock(const std::string& posixPath)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (std::chrono::steady_clock::now() < deadline) {
+            m_Fd = ::open(posixPath.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
+            struct stat held = {};
+            struct stat named = {};
+            if (m_Fd < 0 || ::fstat(m_Fd, &held) != 0 || !S_ISREG(held.st_mode))
+                break;
+            if (::flock(m_Fd, LOCK_EX | LOCK_NB) == 0) {
+                if (::stat(posixPath.c_str(), &named) == 0 && named.st_ino == held.st_ino &&
+                    named.st_dev == held.st_dev)
+                    return;
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            Release();
+        }
+        Release();
+    }
+    ~LettersLock() { Release(); }
+    LettersLock(const LettersLock&) = delete;
+    LettersLock& operator=(const LettersLock&) = delete;
+
+private:
+    void Release()
+    {
+        if (m_Fd >= 0)
+            ::close(m_Fd);
+        m_Fd = -1;
+    }
+    int m_Fd = -1;
+};
+
+} // namespace
+
+std::vector<char> DriveLetters::AssignInFile(const std::string& posixPath,
+                                             const std::vector<std::string>& presentKeys)
+{
+    const LettersLock lock(posixPath);
+    DriveLetters letters = Load(posixPath);
+    std::vector<char> assigned = letters.Assign(presentKeys);
+    // Something else under the file's name (a FIFO, a folder) is left alone: the letters then
+    // hold for this run only, as when the folder cannot be written.
+    struct stat st
+    {
+    };
+    const bool replaceable = ::stat(posixPath.c_str(), &st) != 0 || S_ISREG(st.st_mode);
+    if (letters.Changed() && replaceable)
+        letters.Save(posixPath);
+    // The lock made an empty file where there was none; with nothing to keep, it goes again.
+    if (!letters.Changed() && ::lstat(posixPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0)
+        ::unlink(posixPath.c_str());
+    RegularFile::RemoveLeftovers(RegularFile::WriteTarget(posixPath), 60);
+    return assigned;
 }
 
 std::string DriveLetters::StorePath()

@@ -32,13 +32,20 @@ public:
     // The assignments differ from the text they were read from and should be saved. Throws nothing.
     bool Changed() const { return m_Changed; }
 
-    // Reads a file; a missing, unreadable, oversized or foreign file gives no assignments (and is
-    // due to be written anew when it is there). Throws nothing.
+    // Reads a file (a link is followed); a missing, unreadable, oversized or foreign file gives no
+    // assignments (and is due to be written anew when it is there). Throws nothing.
     static DriveLetters Load(const std::string& posixPath);
-    // Writes a temporary file beside the target and renames it over the target, so that a
-    // reader never sees half a file. Returns false when that failed (the letters still hold for
-    // this run; no temporary file is left behind). Throws nothing.
+    // Writes a temporary file beside the target (a link's target: the link stays) and renames it
+    // over it, so that a reader never sees half a file. Returns false when that failed (the
+    // letters still hold for this run; no temporary file is left behind). Throws nothing.
     bool Save(const std::string& posixPath) const;
+    // The letters of the present volumes, as Assign gives them, read from the file and saved back
+    // when they changed, under a lock on the file: copies of the program that start together each
+    // read what the one before saved, so no letter goes to two volumes and none is lost. A file
+    // that is not a regular file is never replaced. Waits at most about two seconds for the lock.
+    // Throws nothing.
+    static std::vector<char> AssignInFile(const std::string& posixPath,
+                                          const std::vector<std::string>& presentKeys);
 
     // The user's file: "Quelmo-lecteurs.txt" in the per-user application-data folder, which is
     // created when missing (SpecialFolders.h). Throws nothing.

@@ -276,6 +276,12 @@ std::string ProgramFolder()
 // written into whatever c: stands for and the help would not be found.
 std::string RefusalOf(const DriveTable& table)
 {
+    // A letter named twice would stand for two roots at once: no path could be trusted.
+    const std::vector<DriveInfo>& drives = table.Drives();
+    for (size_t i = 1; i < drives.size(); ++i)
+        if (drives[i].Letter == drives[i - 1].Letter)
+            return std::string("quelmo : table QUELMO_DRIVES refusée : la lettre ") + drives[i].Letter +
+                   ": y figure deux fois. La table normale des lecteurs est utilisée.\n";
     const DriveInfo* c = table.Find('c');
     if (c != nullptr && c->Root == "/")
         return {};
@@ -334,10 +340,8 @@ DriveTable DriveTable::FromMountTable(const std::string& mountinfo, const std::s
     keys.reserve(volumes.size());
     for (const Volume& volume : volumes)
         keys.push_back(volume.Key);
-    DriveLetters letters = DriveLetters::Load(lettersFile);
-    const std::vector<char> assigned = letters.Assign(keys);
-    if (letters.Changed())
-        letters.Save(lettersFile); // a folder that cannot be written only costs the letters' memory
+    // A folder that cannot be written only costs the letters' memory.
+    const std::vector<char> assigned = DriveLetters::AssignInFile(lettersFile, keys);
 
     std::vector<DriveInfo> drives{rootDrive};
     for (size_t i = 0; i < volumes.size(); ++i) {

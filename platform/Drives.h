@@ -46,10 +46,10 @@ public:
     // The table built from /proc/self/mountinfo with the user's kept letters (saved again when
     // they changed), or from QUELMO_DRIVES when that is set
     // ("c=/;d=/media/usb:removable;z=/mnt/share:remote:\\srv\share"). A QUELMO_DRIVES table
-    // whose c is not "/" and that leaves the user's home or the program's folder without a drive
-    // is refused, with a message on standard error. An accepted QUELMO_DRIVES table may lack c.
-    // Saves the kept letters when they changed; a file that cannot be written costs only their
-    // memory. Throws nothing.
+    // that names a letter twice, or whose c is not "/" and that leaves the user's home or the
+    // program's folder without a drive, is refused, with a message on standard error. An accepted
+    // QUELMO_DRIVES table may lack c. Saves the kept letters when they changed; a file that cannot be written
+    // costs only their memory. Throws nothing.
     static DriveTable FromSystem();
     // The table of a mount table in /proc/self/mountinfo form: c is "/", each other volume has
     // the letter kept for it in `lettersFile`, where new volumes get theirs. `byUuidFolder` holds

@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/Paths.h"
+#include "platform/RegularFile.h"
 #include "platform/WinError.h"
 
 #include <QString>
@@ -99,37 +100,17 @@ std::optional<std::string> PosixOf(const std::string& fileName)
     return posix;
 }
 
-// The whole file, or nullopt with contents.Unreadable set. Only a regular file (or a link to one)
-// is read: a FIFO or a device would block or never end. Opening without blocking keeps a FIFO from
-// waiting for a writer.
+// A settings file is a few lines; one far larger is no settings file of the program's.
+constexpr size_t MaxFileSize = size_t{1} << 20;
+
+// The whole file, or nullopt with contents.Unreadable set when it is there but cannot be read.
 std::optional<std::string> ReadAll(const std::string& posix, Contents& contents)
 {
-    const int fd = ::open(posix.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        contents.Exists = errno != ENOENT && errno != ENOTDIR;
-        contents.Unreadable = contents.Exists;
-        return std::nullopt;
-    }
-    contents.Exists = true;
-    struct stat st
-    {
-    };
     std::string data;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    char buffer[65536];
-    while (ok) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            data.append(buffer, size_t(n));
-    }
-    ::close(fd);
-    contents.Unreadable = !ok;
-    if (!ok)
+    const RegularFile::ReadResult result = RegularFile::Read(posix, MaxFileSize, data);
+    contents.Exists = result != RegularFile::ReadResult::Missing;
+    contents.Unreadable = result == RegularFile::ReadResult::Refused;
+    if (result != RegularFile::ReadResult::Read)
         return std::nullopt;
     return data;
 }
@@ -216,32 +197,15 @@ std::string Stored(const std::string& value)
     throw EIniFileException("Impossible d'écrire dans " + fileName);
 }
 
-// The file a write replaces: the target of a symbolic link, followed through every link, so that
-// a settings file kept elsewhere and linked stays linked. A path that is no link is itself.
-std::string WriteTarget(std::string path)
-{
-    for (int hop = 0; hop < 40; ++hop) {
-        char target[PATH_MAX];
-        const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
-        if (n <= 0 || size_t(n) >= sizeof target)
-            return path;
-        std::string next(target, size_t(n));
-        if (next[0] != '/')
-            next.insert(0, path, 0, path.rfind('/') + 1);
-        path = next;
-    }
-    return path;
-}
-
 // Writes the whole file beside itself and renames it over the old one. A write that changes nothing
-// (the entry already reads so) only checks that the file could be written: a read-only file fails
+// (the entries already read so) only checks that the file could be written: a read-only file fails
 // as before, and the file is not rewritten and flushed to the disk for nothing.
 void Store(const std::string& fileName, const Contents& contents, bool unchanged = false)
 {
     const auto link = PosixOf(fileName);
     if (!link || contents.Unreadable)
         WriteFailed(fileName);
-    const std::string target = WriteTarget(*link);
+    const std::string target = RegularFile::WriteTarget(*link);
     mode_t mode = 0666 & ~0022;
     struct stat st
     {
@@ -256,30 +220,63 @@ void Store(const std::string& fileName, const Contents& contents, bool unchanged
     if (unchanged)
         return;
     std::string data;
-    for (size_t i = 0; i < contents.Lines.size(); ++i) {
-        data += contents.Lines[i].Text;
-        data += contents.Lines[i].Ending;
+    for (const Line& line : contents.Lines) {
+        data += line.Text;
+        data += line.Ending;
     }
-    std::string temporary = target + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
+    if (!RegularFile::Replace(target, data, mode))
         WriteFailed(fileName);
-    ::fchmod(fd, mode);
-    size_t written = 0;
-    while (written < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
-        if (n <= 0) {
-            if (n < 0 && errno == EINTR)
-                continue;
-            break;
+}
+
+// A new line ends as the file's lines do.
+Line NewLine(const Contents& contents, const std::string& text)
+{
+    Line line = Parse(text);
+    line.Ending = contents.NewLine;
+    return line;
+}
+
+// A last line without an end gets one when a line comes after it.
+void EndLastLine(Contents& contents)
+{
+    if (contents.Lines.empty() || !contents.Lines.back().Ending.empty())
+        return;
+    // A line that itself ends with CR keeps it only when the end added is CR LF.
+    Line& last = contents.Lines.back();
+    last.Ending = !last.Text.empty() && last.Text.back() == '\r' ? "\r\n" : contents.NewLine;
+}
+
+// Replaces the key's value, or adds the key at the end of its section (the section at the end of
+// the file). False when the entry already read so.
+bool SetEntry(Contents& contents, const std::string& section, const std::string& key,
+              const std::string& value)
+{
+    const std::string entryText = key + "=" + Stored(value);
+    size_t header = 0, end = 0;
+    if (!FindSection(contents, section, header, end)) {
+        EndLastLine(contents);
+        contents.Lines.push_back(NewLine(contents, "[" + section + "]"));
+        contents.Lines.push_back(NewLine(contents, entryText));
+        return true;
+    }
+    for (size_t i = header + 1; i < end; ++i) {
+        Line& line = contents.Lines[i];
+        if (line.Type == Line::Entry && SameName(line.Name, key)) {
+            const std::string ending = line.Ending;
+            const std::string before = line.Text;
+            line = Parse(line.Text.substr(0, line.Text.find('=')) + "=" + Stored(value));
+            line.Ending = ending;
+            return line.Text != before;
         }
-        written += size_t(n);
     }
-    const bool ok = written == data.size() && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        WriteFailed(fileName);
-    }
+    // After the section's last non-blank line, so blank lines between sections stay between them.
+    size_t at = end;
+    while (at > header + 1 && Trim(contents.Lines[at - 1].Text).empty())
+        --at;
+    if (at == contents.Lines.size())
+        EndLastLine(contents);
+    contents.Lines.insert(contents.Lines.begin() + long(at), NewLine(contents, entryText));
+    return true;
 }
 
 } // namespace
@@ -344,60 +341,36 @@ int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
+    WriteStrings(section, {{key, value}});
+}
+
+void TIniFile::WriteStrings(const std::string& section,
+                            const std::vector<std::pair<std::string, std::string>>& entries)
+{
     // A line break would end the entry early and make the rest of the value a line of its own.
-    if (value.find_first_of("\r\n") != std::string::npos || key.find_first_of("\r\n=") != std::string::npos ||
-        section.find_first_of("\r\n]") != std::string::npos)
+    if (section.find_first_of("\r\n]") != std::string::npos)
         WriteFailed(m_FileName);
+    for (const auto& [key, value] : entries)
+        if (value.find_first_of("\r\n") != std::string::npos ||
+            key.find_first_of("\r\n=") != std::string::npos)
+            WriteFailed(m_FileName);
 
     Contents contents = Load(m_FileName);
-    // A new line ends as the file's lines do; a last line without an end gets one when a line
-    // comes after it.
-    auto newLine = [&](const std::string& text) {
-        Line line = Parse(text);
-        line.Ending = contents.NewLine;
-        return line;
-    };
-    auto endLastLine = [&] {
-        if (contents.Lines.empty() || !contents.Lines.back().Ending.empty())
-            return;
-        // A line that itself ends with CR keeps it only when the end added is CR LF.
-        Line& last = contents.Lines.back();
-        last.Ending = !last.Text.empty() && last.Text.back() == '\r' ? "\r\n" : contents.NewLine;
-    };
-
-    const std::string entryText = key + "=" + Stored(value);
-    size_t header = 0, end = 0;
-    if (!FindSection(contents, section, header, end)) {
-        endLastLine();
-        contents.Lines.push_back(newLine("[" + section + "]"));
-        contents.Lines.push_back(newLine(entryText));
-        Store(m_FileName, contents);
-        return;
-    }
-    for (size_t i = header + 1; i < end; ++i) {
-        Line& line = contents.Lines[i];
-        if (line.Type == Line::Entry && SameName(line.Name, key)) {
-            const std::string ending = line.Ending;
-            const std::string before = line.Text;
-            line = Parse(line.Text.substr(0, line.Text.find('=')) + "=" + Stored(value));
-            line.Ending = ending;
-            Store(m_FileName, contents, line.Text == before);
-            return;
-        }
-    }
-    // After the section's last non-blank line, so blank lines between sections stay between them.
-    size_t at = end;
-    while (at > header + 1 && Trim(contents.Lines[at - 1].Text).empty())
-        --at;
-    if (at == contents.Lines.size())
-        endLastLine();
-    contents.Lines.insert(contents.Lines.begin() + long(at), newLine(entryText));
-    Store(m_FileName, contents);
+    bool changed = false;
+    for (const auto& [key, value] : entries)
+        changed = SetEntry(contents, section, key, value) || changed;
+    Store(m_FileName, contents, !changed);
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value)
 {
     WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::RemoveLeftovers() const
+{
+    if (const auto link = PosixOf(m_FileName))
+        RegularFile::RemoveLeftovers(RegularFile::WriteTarget(*link), 60);
 }
 
 bool TIniFile::SectionExists(const std::string& section) const

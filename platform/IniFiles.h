@@ -8,12 +8,13 @@
 // or a full disk leaves the old file whole; a symbolic link stays a link and its target is
 // replaced. A value with a blank at either end, or within a pair of quotes, is written quoted so
 // that it reads back exactly. A file that exists but cannot be read (no permission, not a regular
-// file) reads as empty and is never rewritten. A failure raises EIniFileException with
+// file, over a megabyte) reads as empty and is never rewritten. A failure raises EIniFileException with
 // "Impossible d'écrire dans <file>". Each call reads the file anew, as the system's profile
 // functions do. File names are path texts (Paths.h). UI thread only.
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TIniFile
@@ -35,6 +36,10 @@ public:
     // Throw EIniFileException, the file left as it was, when it cannot be written, or when the value
     // holds a line break, the key a line break or "=", or the section a line break or "]".
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // Several keys of one section in one replacement of the file: a reader, or a program killed in
+    // the middle, sees all of them written or none. Throws as WriteString, nothing written then.
+    void WriteStrings(const std::string& section,
+                      const std::vector<std::pair<std::string, std::string>>& entries);
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);
 
     // A section counts as present when it holds at least one key. A missing or unreadable file has
@@ -47,6 +52,11 @@ public:
     // Text to integer by the profile rules; false (value left as it was) when it does not convert.
     // Throws nothing.
     static bool ConvertInteger(const std::string& text, int32_t& value);
+
+    // Removes the temporary files that a write killed in its middle left beside the file (a
+    // minute old at least, so that another copy of the program writing now keeps its own).
+    // Throws nothing.
+    void RemoveLeftovers() const;
 
 private:
     std::string m_FileName;

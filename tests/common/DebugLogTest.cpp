@@ -177,6 +177,11 @@ TEST(DebugLogTest, LogFolderFallsBackToTheTemporaryFolderThenToC)
     EXPECT_FALSE(FolderWritable("p:\\"));
     EXPECT_TRUE(FolderWritable("c:\\tmp\\\\"));
     EXPECT_FALSE(FolderWritable("c:\\missing"));
+    // A file of the probe's name that is somebody's own is left as it is.
+    world.Tree.WriteFile("tmp/$_Temp_$.$$$", "à moi");
+    EXPECT_TRUE(FolderWritable("c:\\tmp"));
+    EXPECT_EQ(world.Tree.ReadFile("tmp/$_Temp_$.$$$"), "à moi");
+    std::filesystem::remove(world.Tree / "tmp/$_Temp_$.$$$");
     HelpUnit::RunProbe();
     EXPECT_EQ(HelpUnit::LogFolder, "c:\\tmp");
     EXPECT_TRUE(world.Tree.Exists("tmp/HHDebug.txt"));

@@ -1,6 +1,7 @@
 // Drive letters that stay put: the table built from recorded mount tables over several runs, with
 // real folders as mount points and udev-style UUID links; the letters running out; a damaged or
-// foreign assignments file; and a QUELMO_DRIVES table that would hide the user's home.
+// foreign assignments file; copies of the program started together; and a QUELMO_DRIVES table that
+// would hide the user's home or names a letter twice.
 
 #include "platform/DriveLetters.h"
 
@@ -11,6 +12,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
+#include <thread>
 
 namespace {
 
@@ -126,6 +129,25 @@ TEST(DriveLettersTest, WhenEveryLetterIsHeldTheLongestUnseenGoesFirst)
     EXPECT_EQ(run(present).back(), 0) << "no absent volume left to give way";
 }
 
+// Copies of the program started together, each seeing a new volume of its own: each takes another
+// letter, and the file keeps them all.
+TEST(DriveLettersTest, CopiesStartedTogetherKeepEachOthersLetters)
+{
+    TempTree tree;
+    const std::string file = tree / "Quelmo-lecteurs.txt";
+    std::vector<std::string> keys;
+    for (int i = 0; i < 8; ++i)
+        keys.push_back("mount:/new" + std::to_string(i));
+    std::vector<char> letters(keys.size());
+    {
+        std::vector<std::jthread> copies;
+        for (size_t i = 0; i < keys.size(); ++i)
+            copies.emplace_back([&, i] { letters[i] = DriveLetters::AssignInFile(file, {keys[i]})[0]; });
+    }
+    EXPECT_EQ(std::set<char>(letters.begin(), letters.end()).size(), keys.size()) << "one letter each";
+    EXPECT_EQ(DriveLetters::Load(file).Assign(keys), letters) << "the file kept every copy's letter";
+}
+
 // A file that is damaged or not ours is ignored and written anew; good lines of ours survive.
 TEST(DriveLettersTest, DamagedOrForeignFileIsRebuilt)
 {
@@ -165,7 +187,8 @@ TEST(DriveLettersTest, DamagedOrForeignFileIsRebuilt)
 }
 
 // A replacement table that leaves the user's home or the program's folder without a drive would
-// put the settings file into the music folder; it is refused and the system's table used.
+// put the settings file into the music folder, and one that names a letter twice gives no letter a
+// sure root: it is refused and the system's table used.
 TEST(DriveTableTest, QuelmoDrivesThatHidesHomeOrProgramIsRefused)
 {
     TempTree tree;
@@ -174,11 +197,13 @@ TEST(DriveTableTest, QuelmoDrivesThatHidesHomeOrProgramIsRefused)
         std::string Drives;
         bool Refused;
         std::string CRoot;
+        const char* Why = "le dossier personnel (";
     } rows[] = {
         {"c=" + tree.Path(), true, "/"},
         {"nothing that parses", true, "/"},
         {"c=" + tree.Path() + ";y=/", false, tree.Path()},
         {"c=/;d=" + tree.Path() + ":removable", false, "/"},
+        {"c=/;c=" + tree.Path() + ";y=/", true, "/", "la lettre c: y figure deux fois"},
     };
     for (const auto& row : rows) {
         ::setenv("QUELMO_DRIVES", row.Drives.c_str(), 1);
@@ -190,7 +215,7 @@ TEST(DriveTableTest, QuelmoDrivesThatHidesHomeOrProgramIsRefused)
         EXPECT_EQ(table.Find('c')->Root, row.CRoot) << row.Drives;
         EXPECT_EQ(message.find("QUELMO_DRIVES refusée") != std::string::npos, row.Refused) << message;
         if (row.Refused)
-            EXPECT_NE(message.find("le dossier personnel ("), std::string::npos) << message;
+            EXPECT_NE(message.find(row.Why), std::string::npos) << message;
         else
             EXPECT_EQ(table.Drives().size(), 2u) << row.Drives;
     }
