@@ -19,9 +19,9 @@ namespace ChmStream {
 // Objects and files larger than these are taken for damage rather than read.
 constexpr uint64_t MaxObjectSize = 64u << 20;
 constexpr uint64_t MaxTotalSize = 256u << 20;
-// Pages longer than this are sent, and searched, only up to it: the window lays out a page at
-// once, and a longer one would hold it up.
-constexpr uint64_t MaxPageSize = 1u << 20;
+// Pages longer than this are sent, and searched, only up to it: the window lays a page out on its
+// own thread, and a longer page would hold it up for a good part of a second.
+constexpr uint64_t MaxPageSize = 256u << 10;
 // The contents and the index keep at most this many items each (sub-items included), so that the
 // window builds its lists in a few milliseconds.
 constexpr size_t MaxItems = 10000;
