@@ -71,6 +71,16 @@ bool RunBesideEventLoop(const std::function<void(const std::atomic<bool>& stop)>
     return seenDone;
 }
 
+// A line of the help debug log about a file: HelpFile("/path/a.chm"): text
+void LogAbout(const std::string& posixPath, const std::string& text)
+{
+    std::string line = "HelpFile(\"";
+    line += posixPath;
+    line += "\"): ";
+    line += text;
+    HelpLog(line);
+}
+
 // The heap that a large file's reading grew is given back to the system.
 void GiveBackMemory()
 {
@@ -97,7 +107,7 @@ std::unique_ptr<ChmFile> ChmFile::Open(const std::string& posixPath)
     // no second reading: the first one's window comes up.
     static bool opening = false;
     if (opening) {
-        HelpLog("HelpFile(\"" + posixPath + "\"): not opened, another help file is being opened");
+        LogAbout(posixPath, "not opened, another help file is being opened");
         return nullptr;
     }
     opening = true;
@@ -109,11 +119,11 @@ std::unique_ptr<ChmFile> ChmFile::Open(const std::string& posixPath)
     if (!finished || !parts) {
         parts.reset();
         GiveBackMemory();
-        HelpLog("HelpFile(\"" + posixPath + "\"): not opened, " + (finished ? why : "the program is ending"));
+        LogAbout(posixPath, "not opened, " + (finished ? why : std::string("the program is ending")));
         return nullptr;
     }
     for (const std::string& note : parts->Read.Notes)
-        HelpLog("HelpFile(\"" + posixPath + "\"): " + note);
+        LogAbout(posixPath, note);
     return std::unique_ptr<ChmFile>(new ChmFile(std::move(parts->Read.Objects), std::move(parts->Search),
                                                 std::move(parts->Contents), std::move(parts->Keywords),
                                                 posixPath));

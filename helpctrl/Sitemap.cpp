@@ -13,7 +13,7 @@ namespace {
 // Lists nested deeper than this are taken as one level: the window's tree stays shallow enough.
 constexpr uint32_t MaxLevel = 256;
 // The parser is fed this much at a time, so that it stops soon after the last item wanted.
-constexpr size_t Chunk = 64 * 1024;
+constexpr size_t Chunk = size_t(64) << 10;
 
 bool Is(const xmlChar* name, const char* wanted)
 {
