@@ -1,5 +1,6 @@
 #include "common/HelpLoader.h"
 
+#include "common/DebugLog.h"
 #include "common/InstalledLayout.h"
 #include "common/PathHelpers.h"
 #include "platform/FileSystem.h"
@@ -49,6 +50,13 @@ int ResolvePath(const char* pathText, char* posixPath, size_t size)
     return int(posix.size());
 }
 
+// The control's own lines (a help file cut down to its limits, or not opened) go to the help log.
+void WriteDebugLog(const char* line)
+{
+    if (line != nullptr)
+        DebugLog("%s", std::string(line));
+}
+
 } // namespace
 
 void SetResolver()
@@ -57,6 +65,10 @@ void SetResolver()
         GetProcAddress(Loaded().Module, "HtmlHelpSetPathResolver"));
     if (set != nullptr)
         set(&ResolvePath);
+    auto setLog =
+        reinterpret_cast<HtmlHelpSetDebugLogProc>(GetProcAddress(Loaded().Module, "HtmlHelpSetDebugLog"));
+    if (setLog != nullptr)
+        setLog(&WriteDebugLog);
 }
 
 std::string RegisteredPath()

@@ -30,7 +30,8 @@ TLoadedControl& Loaded();
 // empty when none is set.
 std::string RegisteredPath();
 
-// Hands the loaded control the program's way of turning path texts into POSIX paths.
+// Hands the loaded control the program's way of turning path texts into POSIX paths, and the
+// writer of the help debug log.
 void SetResolver();
 } // namespace HelpLoader
 

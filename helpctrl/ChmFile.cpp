@@ -1,27 +1,20 @@
 #include "helpctrl/ChmFile.h"
 
+#include "helpctrl/ChmTables.h"
+#include "helpctrl/HelpLog.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <algorithm>
-#include <cctype>
 #include <cstring>
+#include <malloc.h>
+#include <thread>
 
 namespace {
-
-// #SYSTEM record codes.
-constexpr uint16_t SystemContentsFile = 0;
-constexpr uint16_t SystemIndexFile = 1;
-constexpr uint16_t SystemDefaultTopic = 2;
-constexpr uint16_t SystemTitle = 3;
 
 uint32_t Word32(const std::string& data, size_t at)
 {
     uint32_t value = 0;
-    std::memcpy(&value, data.data() + at, sizeof value);
-    return value;
-}
-
-uint16_t Word16(const std::string& data, size_t at)
-{
-    uint16_t value = 0;
     std::memcpy(&value, data.data() + at, sizeof value);
     return value;
 }
@@ -33,31 +26,123 @@ std::string TextAt(const std::string& data, size_t at, size_t end)
     return data.substr(at, (nul == std::string::npos || nul > end ? end : nul) - at);
 }
 
+// Everything a file is opened with, decoded from what the reading program sent.
+struct Parts
+{
+    ChmReader::Contents Read;
+    SearchIndex Search;
+    std::vector<SitemapEntry> Contents;
+    std::vector<SitemapEntry> Keywords;
+};
+
+std::optional<Parts> Load(const std::string& posixPath, std::string& why, const std::atomic<bool>& stop)
+{
+    std::optional<ChmReader::Contents> read = ChmReader::ReadAll(posixPath, why, stop);
+    if (!read)
+        return std::nullopt;
+    auto search = SearchIndex::Decode(read->Search);
+    auto contents = DecodeSitemap(read->ContentsList);
+    auto keywords = DecodeSitemap(read->IndexList);
+    if (!search || !contents || !keywords)
+        return why = "damaged", std::nullopt;
+    return Parts{std::move(*read), std::move(*search), std::move(*contents), std::move(*keywords)};
+}
+
+// Runs `work` on a thread of its own while this thread goes on handling its events; false when the
+// application quits first (the work is then told to stop and waited for).
+bool RunBesideEventLoop(const std::function<void(const std::atomic<bool>& stop)>& work)
+{
+    std::atomic<bool> stop = false;
+    bool seenDone = false; // the loop ended because the work was done, not because the program quits
+    QEventLoop loop;
+    std::thread worker([&] {
+        work(stop);
+        QMetaObject::invokeMethod(
+            &loop,
+            [&] {
+                seenDone = true;
+                loop.quit();
+            },
+            Qt::QueuedConnection);
+    });
+    loop.exec();
+    stop = true;
+    worker.join();
+    return seenDone;
+}
+
+// A line of the help debug log about a file: HelpFile("/path/a.chm"): text
+void LogAbout(const std::string& posixPath, const std::string& text)
+{
+    std::string line = "HelpFile(\"";
+    line += posixPath;
+    line += "\"): ";
+    line += text;
+    HelpLog(line);
+}
+
+// The heap that a large file's reading grew is given back to the system.
+void GiveBackMemory()
+{
+    ::malloc_trim(0);
+}
+
 } // namespace
 
-ChmFile::ChmFile(ChmReader::Objects objects, SearchIndex search, std::string posixPath)
-    : m_Objects(std::move(objects)), m_Search(std::move(search)), m_PosixPath(std::move(posixPath))
+ChmFile::ChmFile(ChmReader::Objects objects, SearchIndex search, std::vector<SitemapEntry> contents,
+                 std::vector<SitemapEntry> keywords, std::string posixPath)
+    : m_Objects(std::move(objects)), m_Search(std::move(search)), m_PosixPath(std::move(posixPath)),
+      m_Contents(std::move(contents)), m_Keywords(std::move(keywords))
 {
-    ReadSystem();
+    if (const auto system = Read("/#SYSTEM")) {
+        const ChmTables::SystemRecords records = ChmTables::ReadSystem(*system);
+        m_Title = records.Title;
+        m_DefaultTopic = FindTopic(records.DefaultTopic);
+    }
 }
 
 std::unique_ptr<ChmFile> ChmFile::Open(const std::string& posixPath)
 {
-    auto contents = ChmReader::ReadAll(posixPath);
-    if (!contents)
+    // A request that comes while a file is being opened (the event loop runs meanwhile) waits for
+    // no second reading: the first one's window comes up.
+    static bool opening = false;
+    if (opening) {
+        LogAbout(posixPath, "not opened, another help file is being opened");
         return nullptr;
-    auto search = SearchIndex::Decode(contents->Search);
-    if (!search)
+    }
+    opening = true;
+    std::optional<Parts> parts;
+    std::string why;
+    const bool finished =
+        RunBesideEventLoop([&](const std::atomic<bool>& stop) { parts = Load(posixPath, why, stop); });
+    opening = false;
+    if (!finished || !parts) {
+        parts.reset();
+        GiveBackMemory();
+        LogAbout(posixPath, "not opened, " + (finished ? why : std::string("the program is ending")));
         return nullptr;
-    return std::unique_ptr<ChmFile>(new ChmFile(std::move(contents->Objects), std::move(*search), posixPath));
+    }
+    for (const std::string& note : parts->Read.Notes)
+        LogAbout(posixPath, note);
+    return std::unique_ptr<ChmFile>(new ChmFile(std::move(parts->Read.Objects), std::move(parts->Search),
+                                                std::move(parts->Contents), std::move(parts->Keywords),
+                                                posixPath));
+}
+
+ChmFile::~ChmFile()
+{
+    {
+        const auto objects = std::move(m_Objects);
+        const auto search = std::move(m_Search);
+        const auto contents = std::move(m_Contents);
+        const auto keywords = std::move(m_Keywords);
+    }
+    GiveBackMemory();
 }
 
 const std::string* ChmFile::Find(const std::string& objectPath) const
 {
-    std::string key = objectPath;
-    for (char& c : key)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    const auto found = m_Objects.find(key);
+    const auto found = m_Objects.find(ChmTables::LowerCase(objectPath));
     return found != m_Objects.end() ? &found->second : nullptr;
 }
 
@@ -69,97 +154,9 @@ std::optional<std::string> ChmFile::Read(const std::string& objectPath) const
     return *contents;
 }
 
-// #SYSTEM: a 32-bit version, then records of a 16-bit code, a 16-bit length and the data.
-void ChmFile::ReadSystem()
-{
-    const auto system = Read("/#SYSTEM");
-    if (!system)
-        return;
-    std::string contentsFile, indexFile;
-    size_t at = 4;
-    while (at + 4 <= system->size()) {
-        const uint16_t code = Word16(*system, at);
-        const size_t length = Word16(*system, at + 2);
-        const size_t start = at + 4;
-        if (length > system->size() - start)
-            break;
-        if (code == SystemTitle)
-            m_Title = TextAt(*system, start, start + length);
-        else if (code == SystemDefaultTopic)
-            m_DefaultTopic = FindTopic(TextAt(*system, start, start + length));
-        else if (code == SystemContentsFile)
-            contentsFile = TextAt(*system, start, start + length);
-        else if (code == SystemIndexFile)
-            indexFile = TextAt(*system, start, start + length);
-        at = start + length;
-    }
-    m_Contents = ReadSitemapFile(contentsFile, ".hhc");
-    m_Keywords = ReadSitemapFile(indexFile, ".hhk");
-}
-
-// The sitemap the #SYSTEM record names, else the file's first object with the extension.
-std::vector<SitemapEntry> ChmFile::ReadSitemapFile(const std::string& name, const char* extension) const
-{
-    const std::string* bytes = name.empty() ? nullptr : Find(FindTopic(name));
-    const size_t length = std::strlen(extension);
-    for (auto object = m_Objects.begin(); bytes == nullptr && object != m_Objects.end(); ++object) {
-        const std::string& path = object->first;
-        if (path.size() > length && path.compare(path.size() - length, length, extension) == 0)
-            bytes = &object->second;
-    }
-    if (bytes == nullptr)
-        return {};
-    std::vector<SitemapEntry> entries = ReadSitemap(*bytes);
-    ResolveTopics(entries);
-    return entries;
-}
-
-void ChmFile::ResolveTopics(std::vector<SitemapEntry>& entries) const
-{
-    for (SitemapEntry& entry : entries) {
-        std::vector<SitemapTopic> found;
-        for (SitemapTopic& topic : entry.Topics) {
-            // A topic may name its file too ("ms-its:a.chm::/page.htm"): only the topic counts.
-            const size_t inFile = topic.Local.find("::");
-            const std::string name =
-                inFile == std::string::npos ? topic.Local : topic.Local.substr(inFile + 2);
-            const std::string path = FindTopic(name);
-            if (path.empty())
-                continue;
-            const size_t hash = name.find('#');
-            topic.Local = hash == std::string::npos ? path : path + name.substr(hash);
-            if (topic.Title.empty())
-                for (const SearchIndex::Topic& page : m_Search.Topics())
-                    if (page.Path == path)
-                        topic.Title = page.Title;
-            found.push_back(std::move(topic));
-        }
-        entry.Topics = std::move(found);
-        ResolveTopics(entry.Children);
-    }
-}
-
 std::string ChmFile::FindTopic(const std::string& name) const
 {
-    std::string path = name.substr(0, name.find('#'));
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    if (path.empty())
-        return {};
-    if (path[0] != '/')
-        path = "/" + path;
-    // Some compilers store the topic with the folders it had on their machine: try the name as
-    // it stands, then without its leading folders one by one.
-    while (!path.empty()) {
-        if (path.back() != '/' && Find(path) != nullptr)
-            return path;
-        const size_t next = path.find('/', 1);
-        if (next == std::string::npos)
-            break;
-        path.erase(0, next);
-    }
-    return {};
+    return ChmTables::FindTopic(name, [this](const std::string& path) { return m_Objects.count(path) > 0; });
 }
 
 // #IVB: a 32-bit byte count, then pairs of a 32-bit context number and a 32-bit offset into

@@ -1,7 +1,9 @@
 #include "helpctrl/ChmReader.h"
 
+#include "helpctrl/ByteCodec.h"
 #include "helpctrl/ChmStream.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -21,6 +23,7 @@ namespace ChmReader {
 namespace {
 
 using ChmStream::EndMark;
+using ChmStream::ExitOutOfMemory;
 
 std::string LowerCase(std::string text)
 {
@@ -29,8 +32,12 @@ std::string LowerCase(std::string text)
     return text;
 }
 
-// Everything the program writes until it closes the pipe; nullopt when the time is up first.
-std::optional<std::string> ReadStream(int fd, int timeoutMs)
+// The longest the reading waits before it looks at its stop flag again.
+constexpr int StopCheckMs = 50;
+
+// Everything the program writes until it closes the pipe; nullopt when the time is up, the stream
+// is too long or the reading is stopped first.
+std::optional<std::string> ReadStream(int fd, int timeoutMs, const std::atomic<bool>& stop, std::string& why)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string stream;
@@ -38,25 +45,51 @@ std::optional<std::string> ReadStream(int fd, int timeoutMs)
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
+        if (stop)
+            return why = "stopped", std::nullopt;
         if (left.count() <= 0)
-            return std::nullopt;
+            return why = "time limit of " + std::to_string(timeoutMs) + " ms reached", std::nullopt;
         pollfd ready{fd, POLLIN, 0};
-        const int polled = ::poll(&ready, 1, int(left.count()));
-        if (polled < 0 && errno == EINTR)
+        const int polled = ::poll(&ready, 1, int(std::min<int64_t>(left.count(), StopCheckMs)));
+        if ((polled < 0 && errno == EINTR) || polled == 0)
             continue;
-        if (polled <= 0)
-            return std::nullopt;
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        const ssize_t got = polled < 0 ? -1 : ::read(fd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return std::nullopt;
+            return why = "reading failed", std::nullopt;
         if (got == 0)
             return stream;
         stream.append(buffer, size_t(got));
         if (stream.size() > ChmStream::MaxStreamSize)
-            return std::nullopt;
+            return why = "too large", std::nullopt;
     }
+}
+
+// The sections after the objects: search, contents, index and notes, each a 64-bit length first.
+bool TakeSections(const std::string& stream, size_t at, Contents& contents)
+{
+    std::string notes;
+    for (std::string* section : {&contents.Search, &contents.ContentsList, &contents.IndexList, &notes}) {
+        uint64_t length = 0;
+        if (sizeof length > stream.size() - at)
+            return false;
+        std::memcpy(&length, stream.data() + at, sizeof length);
+        at += sizeof length;
+        if (length > stream.size() - at)
+            return false;
+        *section = stream.substr(at, size_t(length));
+        at += size_t(length);
+    }
+    ByteCodec::Reader in(notes);
+    uint32_t count = 0;
+    if (!in.Number(count) || count > in.Left() / 4)
+        return false;
+    contents.Notes.resize(count);
+    for (std::string& note : contents.Notes)
+        if (!in.Text(note))
+            return false;
+    return in.AtEnd() && at == stream.size();
 }
 
 std::optional<Contents> Parse(const std::string& stream)
@@ -75,13 +108,8 @@ std::optional<Contents> Parse(const std::string& stream)
         uint64_t dataLength = 0;
         if (!take(&pathLength, sizeof pathLength))
             return std::nullopt;
-        if (pathLength == EndMark) {
-            uint64_t searchLength = 0;
-            if (!take(&searchLength, sizeof searchLength) || searchLength != stream.size() - at)
-                return std::nullopt;
-            contents.Search = stream.substr(at);
-            return contents;
-        }
+        if (pathLength == EndMark)
+            return TakeSections(stream, at, contents) ? std::optional(std::move(contents)) : std::nullopt;
         std::string path(pathLength, '\0');
         if (!take(path.data(), pathLength) || !take(&dataLength, sizeof dataLength) ||
             dataLength > stream.size() - at)
@@ -124,27 +152,35 @@ std::string ReaderPath()
     return path.substr(0, path.rfind('/') + 1) + "hhctrl-reader";
 }
 
-std::optional<Contents> ReadAll(const std::string& posixPath, int timeoutMs)
+std::optional<Contents> ReadAll(const std::string& posixPath, std::string& why, const std::atomic<bool>& stop,
+                                int timeoutMs)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
-        return std::nullopt;
+        return why = "no pipe", std::nullopt;
     const pid_t child = StartReader(posixPath, fds[1]);
     ::close(fds[1]);
     if (child < 0) {
         ::close(fds[0]);
-        return std::nullopt;
+        return why = "no reading program", std::nullopt;
     }
-    const std::optional<std::string> stream = ReadStream(fds[0], timeoutMs);
+    const std::optional<std::string> stream = ReadStream(fds[0], timeoutMs, stop, why);
     ::close(fds[0]);
     if (!stream)
         ::kill(child, SIGKILL);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!stream || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (!stream)
         return std::nullopt;
-    return Parse(*stream);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == ExitOutOfMemory)
+        return why = "memory limit reached", std::nullopt;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return why = "damaged or unreadable", std::nullopt;
+    std::optional<Contents> contents = Parse(*stream);
+    if (!contents)
+        why = "damaged";
+    return contents;
 }
 
 } // namespace ChmReader

@@ -19,13 +19,14 @@ std::string PageOf(const std::string& topic)
 } // namespace
 
 ContentsPane::ContentsPane(const std::vector<SitemapEntry>& entries, ShowTopicFunction show, QWidget* parent)
-    : QTreeWidget(parent), m_Show(std::move(show))
+    : QTreeWidget(parent), m_Show(std::move(show)), m_Page(HelpIcons::Page()), m_Book(HelpIcons::Book())
 {
     setObjectName(QStringLiteral("contents"));
     setHeaderHidden(true);
     setColumnCount(1);
     setUniformRowHeights(true);
-    AddEntries(entries, nullptr);
+    // The lines are made apart and added at once: one insertion, not one per line.
+    addTopLevelItems(ItemsOf(entries));
     connect(this, &QTreeWidget::itemExpanded, this,
             [](QTreeWidgetItem* item) { item->setIcon(0, HelpIcons::OpenBook()); });
     connect(this, &QTreeWidget::itemCollapsed, this,
@@ -50,16 +51,19 @@ ContentsPane::ContentsPane(const std::vector<SitemapEntry>& entries, ShowTopicFu
     });
 }
 
-void ContentsPane::AddEntries(const std::vector<SitemapEntry>& entries, QTreeWidgetItem* parent)
+QList<QTreeWidgetItem*> ContentsPane::ItemsOf(const std::vector<SitemapEntry>& entries) const
 {
+    QList<QTreeWidgetItem*> items;
+    items.reserve(qsizetype(entries.size()));
     for (const SitemapEntry& entry : entries) {
-        auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-        item->setText(0, QString::fromStdString(entry.Name));
+        auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(entry.Name)));
         if (!entry.Topics.empty())
             item->setData(0, TopicRole, QString::fromStdString(entry.Topics.front().Local));
-        item->setIcon(0, entry.Children.empty() ? HelpIcons::Page() : HelpIcons::Book());
-        AddEntries(entry.Children, item);
+        item->setIcon(0, entry.Children.empty() ? m_Page : m_Book);
+        item->addChildren(ItemsOf(entry.Children));
+        items.append(item);
     }
+    return items;
 }
 
 void ContentsPane::Follow(const std::string& topic)

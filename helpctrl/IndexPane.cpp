@@ -66,10 +66,11 @@ IndexPane::IndexPane(const std::vector<SitemapEntry>& keywords, ShowTopicFunctio
     auto* showButton = new QPushButton(QStringLiteral("Afficher"), this);
     showButton->setObjectName(QStringLiteral("indexShow"));
     layout->addWidget(showButton, 0, Qt::AlignRight);
-    // Sub-keywords follow their keyword, set in.
-    const auto add = [this](const SitemapEntry& entry, const QString& indent) {
+    // Sub-keywords follow their keyword, set in. The lines are added at once: one insertion.
+    QStringList lines;
+    const auto add = [this, &lines](const SitemapEntry& entry, const QString& indent) {
         const QString name = QString::fromStdString(entry.Name);
-        m_List->addItem(indent + name);
+        lines.append(indent + name);
         m_Keywords.push_back(&entry);
         m_Folded.push_back(TopicText::Fold(Units(name)));
     };
@@ -78,6 +79,7 @@ IndexPane::IndexPane(const std::vector<SitemapEntry>& keywords, ShowTopicFunctio
         for (const SitemapEntry& sub : keyword.Children)
             add(sub, QStringLiteral("    "));
     }
+    m_List->addItems(lines);
     connect(m_Field, &QLineEdit::textEdited, this, &IndexPane::SelectFirstStartingWith);
     connect(m_Field, &QLineEdit::returnPressed, this, [this] { ShowKeyword(m_List->currentItem()); });
     connect(m_List, &QListWidget::itemActivated, this, &IndexPane::ShowKeyword);

@@ -34,10 +34,11 @@ public:
     void Follow(const std::string& topic);
 
 private:
-    void AddEntries(const std::vector<SitemapEntry>& entries, QTreeWidgetItem* parent);
+    QList<QTreeWidgetItem*> ItemsOf(const std::vector<SitemapEntry>& entries) const;
 
     ShowTopicFunction m_Show;
-    std::string m_Shown; // the topic the window shows
+    QIcon m_Page, m_Book; // drawn once: a large contents has thousands of lines
+    std::string m_Shown;  // the topic the window shows
     bool m_Following = false;
 };
 

@@ -1,5 +1,6 @@
 #include "helpctrl/SearchIndex.h"
 
+#include "helpctrl/ByteCodec.h"
 #include "helpctrl/TopicText.h"
 
 #include <algorithm>
@@ -8,49 +9,12 @@
 
 namespace {
 
+using ByteCodec::PutNumber;
+using ByteCodec::PutText;
+using ByteCodec::Reader;
+
 // A word of the title is worth this many words of the text.
 constexpr uint32_t TitleWeight = 5;
-
-void PutNumber(std::string& out, uint32_t value)
-{
-    out.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-void PutText(std::string& out, const std::string& text)
-{
-    PutNumber(out, uint32_t(text.size()));
-    out += text;
-}
-
-// Reads what PutNumber and PutText wrote; every read fails once the bytes run out.
-class Reader
-{
-public:
-    explicit Reader(std::string_view bytes) : m_Bytes(bytes) {}
-    bool Number(uint32_t& value)
-    {
-        if (m_Bytes.size() - m_At < sizeof value)
-            return false;
-        std::memcpy(&value, m_Bytes.data() + m_At, sizeof value);
-        m_At += sizeof value;
-        return true;
-    }
-    bool Text(std::string& text)
-    {
-        uint32_t length = 0;
-        if (!Number(length) || length > m_Bytes.size() - m_At)
-            return false;
-        text.assign(m_Bytes.substr(m_At, length));
-        m_At += length;
-        return true;
-    }
-    bool AtEnd() const { return m_At == m_Bytes.size(); }
-    size_t Left() const { return m_Bytes.size() - m_At; }
-
-private:
-    std::string_view m_Bytes;
-    size_t m_At = 0;
-};
 
 } // namespace
 
@@ -65,8 +29,18 @@ void SearchIndex::AddPage(const std::string& objectPath, std::string_view html)
     const auto topic = uint32_t(m_Topics.size());
     m_Topics.push_back(
         {objectPath, !text.Title.empty() ? text.Title : objectPath.substr(objectPath.rfind('/') + 1)});
-    for (const auto& [word, count] : counts)
-        m_Postings[word].push_back({topic, count});
+    for (const auto& [word, count] : counts) {
+        auto postings = m_Postings.find(word);
+        if (m_PostingCount == MaxPostings ||
+            (postings == m_Postings.end() && m_Postings.size() == MaxWords)) {
+            m_Limited = true;
+            continue;
+        }
+        if (postings == m_Postings.end())
+            postings = m_Postings.emplace(word, std::vector<Posting>()).first;
+        postings->second.push_back({topic, count});
+        ++m_PostingCount;
+    }
 }
 
 std::string SearchIndex::Encode() const

@@ -28,8 +28,15 @@ public:
         uint32_t Score = 0;
     };
 
+    // At most this many different words, and this many (word, topic) pairs, are kept: the words
+    // of later pages beyond them are left out of the search.
+    static constexpr size_t MaxWords = 200000;
+    static constexpr size_t MaxPostings = 2000000;
+
     // The reading program's side: a page's words, then the whole index as bytes.
     void AddPage(const std::string& objectPath, std::string_view html);
+    // Whether words were left out for the limits above.
+    bool Limited() const { return m_Limited; }
     std::string Encode() const;
 
     // The window's side: the index the bytes describe, nullopt when they are damaged.
@@ -52,4 +59,6 @@ private:
     };
     std::vector<Topic> m_Topics;
     std::unordered_map<std::string, std::vector<Posting>> m_Postings;
+    size_t m_PostingCount = 0;
+    bool m_Limited = false;
 };

@@ -2,10 +2,16 @@
 // Basic idea: the contents file (".hhc") and the index file (".hhk") of a help file, both written as
 // a "sitemap": nested HTML lists whose items hold an object of type "text/sitemap" with parameters.
 // Each item's first "Name" is its text; each "Local" is a topic it leads to, titled by the "Name"
-// just before it when there is one beyond the first. A list written after an item's closing (as
-// some compilers write it) belongs to that item. Read with libxml2's HTML parser, which takes any
-// bytes; values come out in UTF-8. Plain C++; any thread.
+// just before it when there is one beyond the first. An item's level is the number of lists around
+// it, so a list written after an item's closing (as some compilers write it) belongs to that item.
+// The reading program reads a sitemap with libxml2's HTML parser as a stream of tags (it takes any
+// bytes; values come out in UTF-8), building no document, and stops at a number of items; it hands
+// the window the items as a flat list (EncodeSitemap), which the window turns into a tree
+// (DecodeSitemap). Plain C++; any thread.
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +22,14 @@ struct SitemapTopic
     std::string Local; // as written: "pages/a.htm#part"
 };
 
+// One item of a sitemap in reading order; level 0 for the outermost lists.
+struct SitemapItem
+{
+    uint32_t Level = 0;
+    std::string Name;
+    std::vector<SitemapTopic> Topics;
+};
+
 struct SitemapEntry
 {
     std::string Name;
@@ -23,5 +37,11 @@ struct SitemapEntry
     std::vector<SitemapEntry> Children;
 };
 
-// The entries of a sitemap's outermost lists, in order; none when the bytes hold none.
-std::vector<SitemapEntry> ReadSitemap(std::string_view bytes);
+// The items of a sitemap's lists, in order, at most `maxItems`; `cut` tells whether there were more.
+std::vector<SitemapItem> ReadSitemap(std::string_view bytes, size_t maxItems, bool& cut);
+
+std::string EncodeSitemap(const std::vector<SitemapItem>& items);
+
+// The tree of the items the bytes describe (an item one level deeper than the one before it is its
+// child); nullopt when the bytes are damaged.
+std::optional<std::vector<SitemapEntry>> DecodeSitemap(std::string_view bytes);

@@ -8,7 +8,9 @@
 //
 // The program names files with path texts whose drive letters only it knows, so the control asks
 // the program to turn a path text into a POSIX path: the loader hands it a resolver through the
-// third entry "HtmlHelpSetPathResolver" right after loading. Everything runs on the UI thread.
+// third entry "HtmlHelpSetPathResolver" right after loading. The control writes what the program's
+// help debug log should know (a file cut down to its limits, or not opened, and why) through the
+// writer it is handed by the fourth entry "HtmlHelpSetDebugLog". Everything runs on the UI thread.
 
 #include <cstddef>
 #include <cstdint>
@@ -26,4 +28,7 @@ typedef HWND (*HtmlHelpWProc)(HWND caller, const char16_t* file, unsigned comman
 // returns its length, or -1 when the text names no file the program can reach.
 typedef int (*HtmlHelpPathResolver)(const char* pathText, char* posixPath, size_t size);
 typedef void (*HtmlHelpSetPathResolverProc)(HtmlHelpPathResolver resolver);
+// Writes one line (UTF-8, no line end) to the program's help debug log.
+typedef void (*HtmlHelpDebugLog)(const char* line);
+typedef void (*HtmlHelpSetDebugLogProc)(HtmlHelpDebugLog writer);
 }

@@ -2,7 +2,9 @@
 //   helpbench FILE COUNT     with a window of its own up, as the player has, opens FILE (a compiled
 //                            help file, POSIX path) COUNT times in a new help window through the
 //                            real control, each time until the window is on the screen, and closes
-//                            it; prints the first and the median open in ms
+//                            it; prints the first and the median open in ms, and the longest time
+//                            the window thread spent away from its event loop meanwhile (how long
+//                            the player's window would stop answering)
 //   helpbench damaged FILE   opens FILE and says whether it failed cleanly (no window), in ms
 // The control is the one $QUELMO_HHCTRL names.
 
@@ -13,22 +15,57 @@
 
 #include <QElapsedTimer>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+// The longest gap between two turns of the window thread's event loop while it is running.
+class StallWatch
+{
+public:
+    StallWatch()
+    {
+        m_Since.start();
+        m_Tick.setInterval(0);
+        QObject::connect(&m_Tick, &QTimer::timeout, [this] { Turn(); });
+        m_Tick.start();
+    }
+    // Counts the gap up to now too: a call that never returns to the loop is one long stall.
+    double LongestMs()
+    {
+        Turn();
+        return m_Longest;
+    }
+
+private:
+    void Turn()
+    {
+        m_Longest = std::max(m_Longest, double(m_Since.nsecsElapsed()) / 1e6);
+        m_Since.restart();
+    }
+    QElapsedTimer m_Since;
+    QTimer m_Tick;
+    double m_Longest = 0;
+};
+
+double g_LongestStall = 0;
 
 // Opens the file at its default topic; the time until its window is exposed, or -1 without one.
 double OpenOnce(const std::string& pathText, QWidget** window)
 {
     QElapsedTimer timer;
     timer.start();
+    StallWatch watch;
     *window = WidgetOfHandle(HelpLoader::Loaded().HtmlHelpA(nullptr, pathText.c_str(), HH_HELP_CONTEXT, 0));
+    g_LongestStall = std::max(g_LongestStall, watch.LongestMs());
     if (*window == nullptr)
         return -1;
     if (std::getenv("HELPBENCH_SPLIT") != nullptr)
@@ -36,6 +73,17 @@ double OpenOnce(const std::string& pathText, QWidget** window)
     while (!(*window)->windowHandle()->isExposed() && timer.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double ResidentMb()
+{
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return double(resident) * double(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
 void CloseAll()
@@ -68,6 +116,8 @@ int Measure(const std::string& pathText, int count)
     std::sort(times.begin(), times.end());
     std::printf("help-open ms: first %.1f, median %.1f, max %.1f over %d\n", first, times[times.size() / 2],
                 times.back(), count);
+    std::printf("window thread away from its event loop: at most %.1f ms\n", g_LongestStall);
+    std::printf("resident memory after the windows closed: %.0f MB\n", ResidentMb());
     return 0;
 }
 

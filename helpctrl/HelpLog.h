@@ -1,0 +1,8 @@
+#pragma once
+// Basic idea: the control's lines for the program's help debug log, written through the writer the
+// program hands it ("HtmlHelpSetDebugLog", platform/HtmlHelpApi.h); dropped when it has handed
+// none. UI thread only.
+
+#include <string>
+
+void HelpLog(const std::string& line);
