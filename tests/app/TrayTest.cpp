@@ -21,7 +21,7 @@ struct FakeTrayArea
     FakeTrayArea()
     {
         SetTrayAreaHook({[this](TTrayIcon&) { return Change(RefuseAdd, +1); },
-                         [this](TTrayIcon&) { return Change(RefuseRemove, -1); }});
+                         [this](TTrayIcon&) { return Change(RefuseRemove, -1); }, [] { return true; }});
     }
     ~FakeTrayArea() { SetTrayAreaHook({}); }
     bool Change(bool refuse, int by)
