@@ -33,6 +33,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
 {
     InitGlyphResources();
     setupUi(this);
+    // The window has one size: its title bar offers no maximise button, only the system menu,
+    // minimise and close.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     SetFontsAndGlyphs();
     TApplication* app = TApplication::Instance();
     if (app != nullptr)

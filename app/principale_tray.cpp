@@ -6,8 +6,13 @@
 
 void TForm1::BitBtn4Click()
 {
-    // When the desktop refuses the icon, the error ends the handler and the window stays.
+    // Without a notification area there is nowhere to hide to: the window is minimised as by its
+    // title bar. When the desktop refuses the icon, the error ends the handler and the window stays.
     RunHandler([this] {
+        if (!TrayIcon->AreaExists()) {
+            TApplication::Instance()->Minimize();
+            return;
+        }
         TrayIcon->SetInTray(true);
         HideToTray();
     });
@@ -36,7 +41,13 @@ void TForm1::Quitter1Click()
 
 void TForm1::applicationEventsMinimize()
 {
-    RunHandler([this] { TrayIcon->SetInTray(true); });
+    // A desktop without a notification area (as some have by default) takes the minimised window
+    // on its taskbar or overview alone: an error about an icon it has no place for would tell the
+    // user nothing they can act on.
+    RunHandler([this] {
+        if (TrayIcon->AreaExists())
+            TrayIcon->SetInTray(true);
+    });
 }
 
 void TForm1::applicationEventsRestore()

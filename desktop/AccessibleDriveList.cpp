@@ -31,6 +31,35 @@ QString AccessibleDriveList::text(QAccessible::Text kind) const
     return QAccessibleWidget::text(kind);
 }
 
+void* AccessibleDriveList::interface_cast(QAccessible::InterfaceType type)
+{
+    if (type == QAccessible::TextInterface)
+        return static_cast<QAccessibleTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+}
+
+QString AccessibleDriveList::text(int startOffset, int endOffset) const
+{
+    const QString shown = List()->currentText();
+    if (endOffset < 0 || endOffset > shown.size())
+        endOffset = static_cast<int>(shown.size());
+    if (startOffset < 0 || startOffset >= endOffset)
+        return {};
+    return shown.mid(startOffset, endOffset - startOffset);
+}
+
+int AccessibleDriveList::characterCount() const
+{
+    return static_cast<int>(List()->currentText().size());
+}
+
+QString AccessibleDriveList::attributes(int, int* startOffset, int* endOffset) const
+{
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return {};
+}
+
 // The one child is the list of entries that opens below.
 int AccessibleDriveList::childCount() const
 {

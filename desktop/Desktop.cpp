@@ -2,6 +2,7 @@
 
 #include "app/principale.h"
 #include "desktop/AccessibleDriveList.h"
+#include "desktop/AccessibleWindow.h"
 #include "desktop/DesktopKeys.h"
 #include "desktop/MprisService.h"
 #include "desktop/PlayerRemote.h"
@@ -13,6 +14,7 @@ namespace Desktop {
 
 void Attach(TForm1& form)
 {
+    InstallAccessibleWindow(form);
     InstallAccessibleDriveList(*form.LSource);
     // The desktop matches the windows to the menu entry quelmo.desktop (and its icon) by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("quelmo"));

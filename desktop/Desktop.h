@@ -1,7 +1,8 @@
 #pragma once
 // Basic idea: what a Linux desktop adds beside the player's window: its media keys, Enter and a
 // double click on a file line (DesktopKeys.h), its media controls over MPRIS (MprisService.h), and
-// the drive list's name in the accessibility tree (AccessibleDriveList.h).
+// the window and the drive list as the accessibility tree shows them (AccessibleWindow.h,
+// AccessibleDriveList.h).
 // main() attaches them to the window once it is created; the window knows nothing of them. They
 // run the window's own handlers and hold no playback logic. UI thread only.
 

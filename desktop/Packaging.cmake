@@ -18,5 +18,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the libraries do not say: the fonts the window's design is drawn with, and the sound
 # outputs that out123 loads when no PulseAudio server answers.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mpg123")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mpg123, qt6-wayland")
 include(CPack)

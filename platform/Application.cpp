@@ -5,6 +5,7 @@
 
 #include <QSocketNotifier>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -263,11 +264,16 @@ void TApplication::Restore()
 
 void TApplication::BringToFront()
 {
+    // The window system is asked for the activation whatever Qt believes of the window's focus:
+    // on Wayland a program cannot raise or restore its window itself, and the activation
+    // (xdg-activation, with a token for the last input the program received) is what lets the
+    // compositor bring a minimised or covered window back.
     for (QWidget* form : m_Forms) {
-        if (form->isVisible()) {
-            form->raise();
-            form->activateWindow();
-        }
+        if (!form->isVisible())
+            continue;
+        form->raise();
+        if (QWindow* window = form->windowHandle())
+            window->requestActivate();
     }
 }
 

@@ -1,5 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include "platform/Application.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -29,6 +31,23 @@ QMessageBox::Icon ToQt(MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
+// The window a box opens over: the modal box or the window the user works in, else the program's
+// first form on the screen (a box from the message loop while no window has the focus). Without a
+// parent, a compositor places the box anywhere and a window manager lets it fall behind the window.
+// A form hidden in the notification area is no place for a box: the box then stands alone.
+QWidget* BoxParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    if (const TApplication* app = TApplication::Instance())
+        for (QWidget* form : app->Forms())
+            if (form->isVisible())
+                return form;
+    return nullptr;
+}
+
 } // namespace
 
 void SetMessageBoxHook(MessageBoxHook hook)
@@ -41,7 +60,7 @@ int ShowMessageBox(const MessageBoxRequest& request)
     if (Hook())
         return Hook()(request);
     QMessageBox box(ToQt(request.Icon), QString::fromUtf8(request.Caption), QString::fromUtf8(request.Text),
-                    QMessageBox::Ok);
+                    QMessageBox::Ok, BoxParent());
     box.setTextFormat(Qt::PlainText);
     if (request.CenterOnScreen) {
         box.adjustSize();

@@ -28,8 +28,9 @@ struct MessageBoxRequest
 // Result of a box with one OK button.
 constexpr int IDOK = 1;
 
-// Shows the box and returns IDOK once it is closed; with a hook set, the hook's answer. Throws what
-// the hook throws, nothing else.
+// Shows the box over the window the user works in (the modal box or the active window, else the
+// first form on the screen) and returns IDOK once it is closed; with a hook set, the hook's answer. Throws
+// what the hook throws, nothing else.
 int ShowMessageBox(const MessageBoxRequest& request);
 
 // The Windows form: flags 0 (OK), 16 (stop), 32 (question), 48 (exclamation), 64 (information);

@@ -66,6 +66,15 @@ void TTrayIcon::SetHint(const QString& hint)
         m_Shell->setToolTip(m_Hint);
 }
 
+bool TTrayIcon::AreaExists() const
+{
+    if (Hook().Exists)
+        return Hook().Exists();
+    if (Hook().Add)
+        return true;
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 QIcon TTrayIcon::Icon() const
 {
     if (!m_Icon.isNull())

@@ -48,6 +48,10 @@ public:
     ~TTrayIcon() override;
 
     bool InTray() const { return m_Visible; }
+    // True when the desktop offers a notification area (an XEmbed tray or a StatusNotifier host)
+    // at this moment. A desktop may have none, or gain or lose one while the program runs: it is
+    // asked again at each call. Throws nothing.
+    bool AreaExists() const;
     // True adds the icon, false removes it; the value it already has changes nothing. Throws
     // EOutOfResources when the desktop refuses; InTray then keeps its old value.
     void SetInTray(bool visible);
@@ -97,12 +101,13 @@ private:
 };
 
 // Stands for the desktop's notification area: Add puts the icon there (false when the desktop
-// refuses it), Remove takes it away (false when the desktop refuses). While a hook is set, every
-// icon goes to it instead of the desktop. Pass an empty hook to restore the desktop. Throws
-// nothing.
+// refuses it), Remove takes it away (false when the desktop refuses), Exists tells whether there is
+// an area at all (when unset, there is one). While a hook is set, every icon goes to it instead of
+// the desktop. Pass an empty hook to restore the desktop. Throws nothing.
 struct TrayAreaHook
 {
     std::function<bool(TTrayIcon&)> Add;
     std::function<bool(TTrayIcon&)> Remove;
+    std::function<bool()> Exists;
 };
 void SetTrayAreaHook(TrayAreaHook hook);

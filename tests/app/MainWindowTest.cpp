@@ -88,12 +88,13 @@ TEST_F(MainWindowTest, DesignGeometryFontsAndTexts)
     }
 }
 
-TEST_F(MainWindowTest, TabOrderFollowsTheDesign)
+// Tab goes through the window as it reads: the lists, then the buttons left to right, top to bottom.
+TEST_F(MainWindowTest, TabOrderFollowsTheScreen)
 {
     TForm1 form;
     form.show();
-    QWidget* expected[] = {form.LSource, form.RSource, form.FLB,     form.BitBtn1, form.BtnL,
-                           form.BtnS,    form.BitBtn2, form.BitBtn3, form.BitBtn4, form.LSource};
+    QWidget* expected[] = {form.LSource, form.RSource, form.FLB,     form.BtnL,    form.BitBtn3,
+                           form.BtnS,    form.BitBtn1, form.BitBtn2, form.BitBtn4, form.LSource};
     QApplication::setActiveWindow(&form);
     form.LSource->setFocus();
     for (size_t i = 0; i + 1 < std::size(expected); ++i) {

@@ -54,4 +54,38 @@ TEST_F(TrayDesktopTest, PanelRestartMenuAndQuitter)
     EXPECT_NE(ini.find("Drive_Source=c\n"), std::string::npos) << "the settings are saved: " << ini;
 }
 
+// A desktop without a notification area that gets one later: until then the button and the title
+// bar's minimise put the window on the taskbar with no box; then the button hides it in the area.
+TEST_F(TrayDesktopTest, NoAreaUntilAPanelComes)
+{
+    desktop.StopPanel();
+    Launch();
+    // The window has one size: it asks the window manager for no maximise button and no maximise.
+    const QStringList hints =
+        desktop.Run("xprop", {"-id", window, "_MOTIF_WM_HINTS"}).section('=', 1).split(',');
+    ASSERT_EQ(hints.size(), 5) << hints.join(',').toStdString();
+    EXPECT_EQ(hints[1].trimmed().toUInt(nullptr, 16) & 0x10, 0u) << "maximise function";
+    EXPECT_EQ(hints[2].trimmed().toUInt(nullptr, 16) & 0x40, 0u) << "maximise button";
+
+    auto iconic = [&] { return desktop.WindowState(window) == "Iconic"; };
+    auto restore = [&] {
+        desktop.Run("xdotool", {"windowactivate", window});
+        return WaitFor([&] { return desktop.WindowState(window) == "Normal"; });
+    };
+    EXPECT_TRUE(Until(
+        [&] {
+            desktop.Click(window, {632 + 29, 510 + 10}, 1);
+        },
+        iconic))
+        << "the button minimises the window";
+    ASSERT_TRUE(restore());
+    desktop.Run("xdotool", {"windowminimize", window});
+    EXPECT_TRUE(WaitFor(iconic));
+    ASSERT_TRUE(restore());
+    EXPECT_TRUE(desktop.Titled(R"("Quelmo")").isEmpty()) << "a box";
+
+    ASSERT_TRUE(desktop.StartPanel());
+    SendToTray();
+}
+
 } // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """The built player's window as a screen reader meets it: the program runs under the tests' X server
 and session bus with its accessibility bridge on, and the test reads the accessibility tree (AT-SPI)
-that the desktop's accessibility bus carries: every control has its French name, and the label
-above the drive list is its label.
+that the desktop's accessibility bus carries: the window is a frame, every control has its French
+name, the drive list is "Lecteurs" with the current drive as its value (the label above it shows the
+source folder and is not its name), and the tree holds nothing the user cannot reach.
 
 Usage: accessibility.py PROGRAM. Exit 0 on success, 1 on failure, 77 when the test services are not
 running outside CI."""
@@ -18,6 +19,7 @@ pyatspi = None
 
 # Role and name of every control, as the tree must show them.
 EXPECTED = {
+    ("frame", "Lecteur MP3 - Quelmo"),
     ("combo box", "Lecteurs"),
     ("list", "Dossiers"),
     ("list", "Fichiers MP3"),
@@ -67,21 +69,34 @@ def labels_for(node):
     return targets
 
 
+def drive_value(node):
+    """What a screen reader reads as a drop-down list's value: its text."""
+    try:
+        return node.queryText().getText(0, -1)
+    except NotImplementedError:
+        return None
+
+
 def check(app):
     failures = []
     nodes = controls(app)
     found = {(node.getRoleName(), node.name) for node in nodes}
     for role, name in sorted(EXPECTED - found):
         failures.append(f"no {role} named {name!r}")
-    for node in nodes:
+    for node in nodes[1:]:
         state = node.getState()
-        # A control that the user can reach: shown and focusable.
-        reachable = state.contains(pyatspi.STATE_SHOWING) and state.contains(pyatspi.STATE_FOCUSABLE)
-        if reachable and not node.name:
+        extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        if state.contains(pyatspi.STATE_FOCUSABLE) and (extents.width <= 0 or extents.height <= 0):
+            failures.append(f"a focusable {node.getRoleName()} {node.name!r} of {extents.width}x{extents.height}")
+        # A label may be empty ("Stop" empties the time); anything else needs a name.
+        if not node.name and node.getRoleName() != "label":
             failures.append(f"a {node.getRoleName()} without a name")
     labelled = [target for node in nodes if node.getRoleName() == "label" for target in labels_for(node)]
-    if labelled != ["Lecteurs"]:
-        failures.append(f"the labels label {labelled}, not the drive list alone")
+    if labelled:
+        failures.append(f"the labels name {labelled}")
+    drives = [node for node in nodes if node.getRoleName() == "combo box"]
+    if drives and not (drive_value(drives[0]) or "").startswith("c:"):
+        failures.append(f"the drive list's value is {drive_value(drives[0])!r}")
     return failures
 
 

@@ -90,6 +90,7 @@ grep -q '^ Package: quelmo$' <<<"$info" || fail "package name"
 for dependency in libqt6widgets6 libqt6dbus6 libmpg123-0 libout123-0 libpulse0 libchm1 fonts-liberation; do
     grep -q "^ Depends: .*\b$dependency\b" <<<"$info" || fail "no dependency on $dependency"$'\n'"$info"
 done
+grep -q '^ Recommends: .*\bqt6-wayland\b' <<<"$info" || fail "qt6-wayland is not recommended"$'\n'"$info"
 packed=$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | sort)
 [[ $packed == "$wanted" ]] || fail "the package holds"$'\n'"$packed"
 
