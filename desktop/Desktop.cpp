@@ -4,6 +4,7 @@
 #include "desktop/AccessibleDriveList.h"
 #include "desktop/DesktopKeys.h"
 #include "desktop/MprisService.h"
+#include "desktop/OpenWith.h"
 #include "desktop/PlayerRemote.h"
 #include "platform/FirstFrame.h"
 
@@ -11,7 +12,7 @@
 
 namespace Desktop {
 
-void Attach(TForm1& form)
+void Attach(TForm1& form, const std::string& fileToOpen)
 {
     InstallAccessibleDriveList(*form.LSource);
     // The desktop matches the windows to the menu entry quelmo.desktop (and its icon) by this name.
@@ -29,7 +30,11 @@ void Attach(TForm1& form)
     QObject::connect(form.Timer1, &TTimer::OnTimer, mpris, &MprisService::Refresh);
     // Taking the name on the session bus waits on the bus daemon: done once the window is on
     // screen, so that it never delays the window.
-    AfterFirstFrame(form, [mpris] { mpris->Register(); });
+    AfterFirstFrame(form, [mpris, remote, fileToOpen] {
+        mpris->Register();
+        if (!fileToOpen.empty())
+            OpenWith::Play(*remote, fileToOpen);
+    });
 }
 
 } // namespace Desktop

@@ -1,6 +1,8 @@
 #include "desktop/MprisService.h"
 
+#include "desktop/OpenWith.h"
 #include "desktop/PlayerRemote.h"
+#include "desktop/TrackInfo.h"
 #include "platform/Application.h"
 #include "platform/Paths.h"
 
@@ -14,17 +16,6 @@
 namespace {
 
 const char* const PlayerInterface = "org.mpris.MediaPlayer2.Player";
-
-// A session bus is there when its address is set, or when the user's runtime folder holds its
-// socket (where libdbus looks next). Without either, connecting would try to start a bus through
-// the X server, which takes time and leaves a bus behind: the player then does without.
-bool SessionBusAnnounced()
-{
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return true;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QFileInfo::exists(runtime + "/bus");
-}
 
 // The file URL of a path text; the bytes of the name are kept as they are, percent-encoded.
 QString FileUrl(const std::string& pathText)
@@ -44,12 +35,24 @@ QString FileName(const std::string& pathText)
 
 } // namespace
 
+// A session bus is there when its address is set, or when the user's runtime folder holds its
+// socket (where libdbus looks next). Without either, connecting would try to start a bus through
+// the X server, which takes time and leaves a bus behind: the player then does without.
+bool MprisService::SessionBusAnnounced()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + "/bus");
+}
+
 MprisService::MprisService(PlayerRemote& remote)
-    : QObject(&remote), m_Remote(remote), m_Bus(QStringLiteral("quelmo-no-bus"))
+    : QObject(&remote), m_Remote(remote), m_Bus(QStringLiteral("quelmo-no-bus")), m_Tags(new TrackInfo(this))
 {
     new MprisRootAdaptor(*this);
     new MprisPlayerAdaptor(*this);
     connect(&remote, &PlayerRemote::Acted, this, &MprisService::Refresh);
+    connect(m_Tags, &TrackInfo::Ready, this, &MprisService::Refresh);
 }
 
 MprisService::~MprisService()
@@ -103,10 +106,15 @@ QVariantMap MprisService::Metadata() const
         ++m_TrackNumber;
     }
     const QString track = QStringLiteral("/org/quelmo/Track/%1").arg(m_TrackNumber);
-    return {{"mpris:trackid", QVariant::fromValue(QDBusObjectPath(track))},
-            {"xesam:title", FileName(file)},
-            {"xesam:url", FileUrl(file)},
-            {"mpris:length", qlonglong(m_Remote.LengthMs()) * 1000}};
+    QVariantMap metadata{{"mpris:trackid", QVariant::fromValue(QDBusObjectPath(track))},
+                         {"xesam:title", FileName(file)},
+                         {"xesam:url", FileUrl(file)},
+                         {"mpris:length", qlonglong(m_Remote.LengthMs()) * 1000}};
+    // The file's tags, once read, add to these and give the title, when they have one.
+    std::string posix;
+    if (Paths::ToPosix(file, posix) == 0)
+        metadata.insert(m_Tags->Fields(posix));
+    return metadata;
 }
 
 qlonglong MprisService::Position() const
@@ -202,4 +210,9 @@ void MprisPlayerAdaptor::Next()
 void MprisPlayerAdaptor::Previous()
 {
     m_Service.Remote().Previous();
+}
+
+void MprisPlayerAdaptor::OpenUri(const QString& uri)
+{
+    OpenWith::OpenUri(m_Service.Remote(), uri);
 }
