@@ -17,6 +17,17 @@ namespace {
 
 const char* const PlayerInterface = "org.mpris.MediaPlayer2.Player";
 
+// A session bus is there when its address is set, or when the user's runtime folder holds its
+// socket (where libdbus looks next). Without either, connecting would try to start a bus through
+// the X server, which takes time and leaves a bus behind: the player then does without.
+bool SessionBusAnnounced()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + "/bus");
+}
+
 // The file URL of a path text; the bytes of the name are kept as they are, percent-encoded.
 QString FileUrl(const std::string& pathText)
 {
@@ -35,15 +46,9 @@ QString FileName(const std::string& pathText)
 
 } // namespace
 
-// A session bus is there when its address is set, or when the user's runtime folder holds its
-// socket (where libdbus looks next). Without either, connecting would try to start a bus through
-// the X server, which takes time and leaves a bus behind: the player then does without.
-bool MprisService::SessionBusAnnounced()
+bool MprisService::SessionBusThere()
 {
-    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return true;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtime.isEmpty() && QFileInfo::exists(runtime + "/bus");
+    return SessionBusAnnounced();
 }
 
 MprisService::MprisService(PlayerRemote& remote)

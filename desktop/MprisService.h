@@ -32,7 +32,7 @@ public:
     // name taken, or empty when there is no session bus.
     QString Register();
     // A session bus is there to connect to, without starting one.
-    static bool SessionBusAnnounced();
+    static bool SessionBusThere();
 
     PlayerRemote& Remote() const { return m_Remote; }
 

@@ -99,7 +99,7 @@ std::string FileOfUri(const QString& uri)
 
 bool HandToRunningPlayer(const std::string& posixPath)
 {
-    if (!MprisService::SessionBusAnnounced())
+    if (!MprisService::SessionBusThere())
         return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
