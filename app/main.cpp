@@ -4,6 +4,7 @@
 #include "app/principale.h"
 #include "common/Startup.h"
 #include "desktop/Desktop.h"
+#include "desktop/OpenWith.h"
 #include "desktop/ProgramInfo.h"
 #include "desktop/SessionBus.h"
 #include "platform/Application.h"
@@ -16,7 +17,20 @@
 #include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <optional>
+#include <string>
 #include <thread>
+
+namespace {
+
+// The MP3 file the program was started with (the file manager's "Open with"), as `file`; empty
+// when none. True when a player that runs already took it: this copy has nothing more to do.
+bool HandedToRunningPlayer(int argc, char** argv, std::string& file)
+{
+    file = OpenWith::FileArgument(argc, argv);
+    return !file.empty() && OpenWith::HandToRunningPlayer(file);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -27,23 +41,26 @@ int main(int argc, char** argv)
     // steps run, and is joined before the window's fonts are first needed.
     std::jthread fontConfiguration([] { FcInit(); });
     // Qt reads none of the program's arguments (its -platform, -display, -reverse...): the program
-    // reads only its own debug switch, from the process's command line, and ignores every other
-    // word. Qt's environment variables keep working.
+    // reads only its own debug switch, from the process's command line, and an MP3 file to play,
+    // and ignores every other word. Qt's environment variables keep working.
     // A session bus that does not answer would hold the window back for ever: it is set aside
     // before Qt connects to it.
     SessionBus::SetAsideIfSilent();
     int qtArgc = 1;
     TApplication app(qtArgc, argv);
+    std::string fileToOpen;
+    if (HandedToRunningPlayer(argc, argv, fileToOpen))
+        return EXIT_SUCCESS;
     app.CloseMainFormOnSignals(); // a logout's SIGTERM or SIGHUP ends the program as "Quitter" does
     // The design's fonts are Windows fonts; Liberation Sans has Arial's metrics. Set before the
     // start-up steps, whose message boxes use them.
     QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
     QFont::insertSubstitution("Arial", "Liberation Sans");
     InstallHelpKey(app); // F1 in a form asks for help
-    const int result = Startup::Run(app, [&fontConfiguration] {
+    const int result = Startup::Run(app, [&fontConfiguration, &fileToOpen] {
         fontConfiguration.join();
         auto form = std::make_unique<TForm1>();
-        Desktop::Attach(*form);
+        Desktop::Attach(*form, fileToOpen);
         // The start-up benchmark: the time the first frame is on screen, on the standard error,
         // then the end.
         if (std::getenv("QUELMO_QUIT_AFTER_FIRST_FRAME") != nullptr)

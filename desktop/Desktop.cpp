@@ -5,6 +5,7 @@
 #include "desktop/AccessibleWindow.h"
 #include "desktop/DesktopKeys.h"
 #include "desktop/MprisService.h"
+#include "desktop/OpenWith.h"
 #include "desktop/PlayerRemote.h"
 #include "platform/FirstFrame.h"
 
@@ -12,7 +13,7 @@
 
 namespace Desktop {
 
-void Attach(TForm1& form)
+void Attach(TForm1& form, const std::string& fileToOpen)
 {
     InstallAccessibleWindow(form);
     InstallAccessibleDriveList(*form.LSource);
@@ -31,7 +32,11 @@ void Attach(TForm1& form)
     QObject::connect(form.Timer1, &TTimer::OnTimer, mpris, &MprisService::Refresh);
     // Taking the name on the session bus waits on the bus daemon: done once the window is on
     // screen, so that it never delays the window.
-    AfterFirstFrame(form, [mpris] { mpris->Register(); });
+    AfterFirstFrame(form, [mpris, remote, fileToOpen] {
+        mpris->Register();
+        if (!fileToOpen.empty())
+            OpenWith::Play(*remote, fileToOpen);
+    });
 }
 
 } // namespace Desktop

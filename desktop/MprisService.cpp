@@ -1,6 +1,8 @@
 #include "desktop/MprisService.h"
 
+#include "desktop/OpenWith.h"
 #include "desktop/PlayerRemote.h"
+#include "desktop/TrackInfo.h"
 #include "platform/Application.h"
 #include "platform/Paths.h"
 
@@ -44,12 +46,18 @@ QString FileName(const std::string& pathText)
 
 } // namespace
 
+bool MprisService::SessionBusThere()
+{
+    return SessionBusAnnounced();
+}
+
 MprisService::MprisService(PlayerRemote& remote)
-    : QObject(&remote), m_Remote(remote), m_Bus(QStringLiteral("quelmo-no-bus"))
+    : QObject(&remote), m_Remote(remote), m_Bus(QStringLiteral("quelmo-no-bus")), m_Tags(new TrackInfo(this))
 {
     new MprisRootAdaptor(*this);
     new MprisPlayerAdaptor(*this);
     connect(&remote, &PlayerRemote::Acted, this, &MprisService::Refresh);
+    connect(m_Tags, &TrackInfo::Ready, this, &MprisService::Refresh);
 }
 
 MprisService::~MprisService()
@@ -110,10 +118,15 @@ QVariantMap MprisService::Metadata() const
         ++m_TrackNumber;
     }
     const QString track = QStringLiteral("/org/quelmo/Track/%1").arg(m_TrackNumber);
-    return {{"mpris:trackid", QVariant::fromValue(QDBusObjectPath(track))},
-            {"xesam:title", FileName(file)},
-            {"xesam:url", FileUrl(file)},
-            {"mpris:length", qlonglong(m_Remote.LengthMs()) * 1000}};
+    QVariantMap metadata{{"mpris:trackid", QVariant::fromValue(QDBusObjectPath(track))},
+                         {"xesam:title", FileName(file)},
+                         {"xesam:url", FileUrl(file)},
+                         {"mpris:length", qlonglong(m_Remote.LengthMs()) * 1000}};
+    // The file's tags, once read, add to these and give the title, when they have one.
+    std::string posix;
+    if (Paths::ToPosix(file, posix) == 0)
+        metadata.insert(m_Tags->Fields(posix));
+    return metadata;
 }
 
 qlonglong MprisService::Position() const
@@ -209,4 +222,9 @@ void MprisPlayerAdaptor::Next()
 void MprisPlayerAdaptor::Previous()
 {
     m_Service.Later(&PlayerRemote::Previous);
+}
+
+void MprisPlayerAdaptor::OpenUri(const QString& uri)
+{
+    OpenWith::OpenUri(m_Service.Remote(), uri);
 }

@@ -3,8 +3,10 @@
 // ("org.mpris.MediaPlayer2.quelmo"), so that the desktop's media keys, its sound menu and tools
 // such as playerctl drive it. The root interface raises the window and quits; the player interface
 // plays, pauses, stops and moves to the next or previous line, each through PlayerRemote (the
-// window's own handlers), run once the call is answered. The properties are read from the window when asked;
-// Refresh compares those that listeners follow with what they were last told and sends PropertiesChanged.
+// window's own handlers), run once the call is answered, and opens a file handed to it (OpenWith.h).
+// The properties are read from the window when asked, the metadata also from the open file's tags
+// (TrackInfo.h); Refresh compares those that listeners follow with what they were last told and
+// sends PropertiesChanged.
 // Without a session bus nothing is registered and the player works as before. UI thread only.
 
 #include <QDBusAbstractAdaptor>
@@ -14,6 +16,7 @@
 #include <string>
 
 class PlayerRemote;
+class TrackInfo;
 
 class MprisService : public QObject
 {
@@ -29,6 +32,8 @@ public:
     // copy of the player holds it, the name followed by ".instance" and the process number. The
     // name taken, or empty when there is no session bus.
     QString Register();
+    // A session bus is there to connect to, without starting one.
+    static bool SessionBusThere();
 
     PlayerRemote& Remote() const { return m_Remote; }
     // Runs a request of the desktop once the method call that brought it has been answered.
@@ -52,6 +57,8 @@ private:
     QDBusConnection m_Bus;
     QString m_Name;
     QVariantMap m_Announced;
+    // The tags of the open file, read in the background.
+    TrackInfo* m_Tags;
     // The open file that the track number was given for, and that number: each file opened after
     // another one is a new track.
     mutable std::string m_TrackFile;
@@ -78,8 +85,8 @@ public:
     bool CanQuit() const { return true; }
     bool CanRaise() const { return true; }
     bool HasTrackList() const { return false; }
-    QStringList SupportedUriSchemes() const { return {}; }
-    QStringList SupportedMimeTypes() const { return {}; }
+    QStringList SupportedUriSchemes() const { return {QStringLiteral("file")}; }
+    QStringList SupportedMimeTypes() const { return {QStringLiteral("audio/mpeg")}; }
 
 public slots:
     void Raise();
@@ -127,6 +134,8 @@ public slots:
     void Stop();
     void Next();
     void Previous();
+    // Plays the MP3 file of a file URL, as the user would choose it, and raises the window.
+    void OpenUri(const QString& uri);
 
 private:
     MprisService& m_Service;

@@ -1,8 +1,9 @@
-// Feeds arbitrary bytes to the media device as an MP3 file: open, a short play on the unpaced null
-// output, stop, close, and the completions delivered. Whatever the bytes, each step must end, with
-// a result code and never a crash, a hang, a leak or undefined behaviour.
+// Feeds arbitrary bytes to the media device as an MP3 file: its tags read, open, a short play on
+// the unpaced null output, stop, close, and the completions delivered. Whatever the bytes, each
+// step must end, with a result code and never a crash, a hang, a leak or undefined behaviour.
 
 #include "media/MciDevice.h"
+#include "media/TrackTags.h"
 
 #include <QCoreApplication>
 #include <chrono>
@@ -76,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (!WriteInput(data, size))
         return 0;
+    ReadTrackTags(FilePosix());
     QObject callback;
     std::string element = FileText();
     Mci::MciOpenParms open;
