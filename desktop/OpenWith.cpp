@@ -62,13 +62,14 @@ int ShowFolderOf(TForm1& form, const std::string& text)
     if (text.size() < 3 || text[1] != ':' || folderAt == std::string::npos || folderAt < 2)
         return -1;
     const std::string parent = folderAt == 2 ? text.substr(0, 3) : text.substr(0, folderAt);
-    const std::string folder = text.substr(folderAt + 1, nameAt - folderAt - 1);
+    const std::string folderPath = text.substr(0, nameAt);
     form.LSource->SetDrive(text[0]);
     form.RSource->SetDirectory(parent);
-    // The folder's line is among the subdirectories, which follow the current directory's line.
+    // The folder's line is among the subdirectories; a line selected in the list (a remembered
+    // one) says nothing of where they start, so the line is found by its path.
     int line = -1;
-    for (int i = form.RSource->ItemIndex() + 1; i < form.RSource->Count() && line < 0; ++i)
-        if (form.RSource->Item(i) == folder)
+    for (int i = 0; i < form.RSource->Count() && line < 0; ++i)
+        if (form.RSource->FileCompareText(form.RSource->GetItemPath(i), folderPath) == 0)
             line = i;
     if (line < 0)
         return -1;

@@ -140,6 +140,9 @@ protected:
 TEST_F(OpenWithTest, FileArgumentPlaysWithItsTagsAndASecondCopyHandsItsFileOver)
 {
     // Arguments that are no MP3 file are ignored; the file is found from the current directory.
+    // The folder list remembers its line of the file's folder selected: the file plays all the same.
+    tree.WriteFile("home/.config/Quelmo.ini",
+                   "[Config]\r\nDrive_Source=c\r\nDir_Source=c:\\Music\r\nIndex=2\r\n");
     Start(player, {"notes.txt", "-reverse", "Music/Album/b.mp3"});
     ASSERT_TRUE(Plays("Chanson d'été")) << Playerctl({"-p", "quelmo", "metadata"}).toStdString();
     EXPECT_EQ(Field("xesam:artist"), "Zoë & Ωmega");
