@@ -15,6 +15,10 @@ constexpr int StartMilliseconds = 20;
 // How long any wait on the server may last. A server that answers does so in milliseconds; one that
 // is stopped or hung would otherwise keep the player waiting for libpulse's own limit of 30 s.
 constexpr auto AnswerLimit = std::chrono::seconds(2);
+// A stream that has had nothing to play for this long (stopped, paused, or kept after the last
+// file) is corked: the server may then suspend its sink, which saves power and frees the device
+// for other programs. The next write uncorks it.
+constexpr auto IdleLimit = std::chrono::seconds(3);
 
 void SignalLoop(void* loop)
 {
@@ -98,11 +102,12 @@ PulseOutput::~PulseOutput()
     LoopLock lock(m_Loop.get());
     // Whatever is still queued (the end of a file) plays out before the stream goes, unless the
     // server is gone or silent.
-    if (m_Stream != nullptr && !m_Broken && StreamWorks())
+    if (m_Stream != nullptr && !m_Broken && !m_Corked && StreamWorks())
         Drain();
     m_Stream.reset();
-    if (m_Timer != nullptr)
-        pa_threaded_mainloop_get_api(m_Loop.get())->time_free(m_Timer);
+    for (pa_time_event* timer : {m_Timer, m_IdleTimer})
+        if (timer != nullptr)
+            pa_threaded_mainloop_get_api(m_Loop.get())->time_free(timer);
     m_Context.reset();
 }
 
@@ -384,9 +389,53 @@ void PulseOutput::Interrupt()
     pa_threaded_mainloop_signal(m_Loop.get(), 0);
 }
 
+// With the loop locked: (re)starts the count towards corking an idle stream, from the moment the
+// sound written so far will have been heard.
+void PulseOutput::ArmIdle()
+{
+    const int64_t buffered = m_Clock.Buffered(PlayClock::Clock::now());
+    const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(IdleLimit).count() +
+                      std::max<int64_t>(0, buffered) * 1000000 / m_Rate;
+    const pa_usec_t at = pa_rtclock_now() + static_cast<pa_usec_t>(wait);
+    if (m_IdleTimer != nullptr) {
+        pa_context_rttime_restart(m_Context.get(), m_IdleTimer, at);
+        return;
+    }
+    m_IdleTimer = pa_context_rttime_new(
+        m_Context.get(), at,
+        [](pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self) {
+            static_cast<PulseOutput*>(self)->Sleep();
+        },
+        this);
+}
+
+// On the loop's thread (its lock held): corks the stream once nothing is left to hear.
+void PulseOutput::Sleep()
+{
+    if (m_Broken || m_Corked || !StreamWorks())
+        return;
+    Measure();
+    if (m_Clock.Buffered(PlayClock::Clock::now()) > 0) {
+        ArmIdle();
+        return;
+    }
+    Forget(pa_stream_cork(m_Stream.get(), 1, nullptr, nullptr));
+    m_Corked = true;
+}
+
+// With the loop locked: uncorks a stream corked while idle, before new sound goes to it.
+void PulseOutput::Wake()
+{
+    if (!m_Corked || m_Broken)
+        return;
+    m_Corked = false;
+    Forget(pa_stream_cork(m_Stream.get(), 0, nullptr, nullptr));
+}
+
 bool PulseOutput::Write(unsigned char* data, size_t bytes)
 {
     LoopLock lock(m_Loop.get());
+    Wake();
     size_t done = 0;
     while (done < bytes && !m_Broken) {
         size_t room = AwaitRoom(static_cast<size_t>(m_FrameBytes), false);
@@ -405,10 +454,11 @@ bool PulseOutput::Write(unsigned char* data, size_t bytes)
         m_Clock.AddWritten(frames, m_Clock.Buffered(now) + frames, now);
     }
     Measure();
-    if (!m_Broken)
-        Refresh();
-    bool ok = !m_Broken;
-    return ok;
+    if (m_Broken)
+        return false;
+    Refresh();
+    ArmIdle();
+    return true;
 }
 
 PlayClock::Clock::duration PulseOutput::TimeToTail(int64_t tailFrames)
@@ -450,6 +500,8 @@ void PulseOutput::Drop()
     m_Clock.Drop(now);
     m_Clock.Hold(now);
     m_Triggered = false;
+    if (!m_Broken)
+        ArmIdle();
 }
 
 int64_t PulseOutput::Heard()

@@ -4,6 +4,8 @@
 // cannot say how much sound the server still holds; this stream keeps half a second ahead of the
 // listener, so that the server wakes it rarely, and the position comes from the server's own
 // timing reports: what the listener hears, whatever the server's device keeps.
+// A stream with nothing left to play for a few seconds is corked, so that the server can suspend
+// its sink; the next write uncorks it.
 // Every wait on the server (connecting, the stream's start, room for sound, the last drain) ends
 // after about two seconds: a server that is there and does not answer (stopped, hung) makes the
 // operation fail, and a stream that failed once (its server went away) is never used again.
@@ -68,6 +70,8 @@ private:
     std::unique_ptr<pa_stream, PulseStreamFree> m_Stream;
     // Wakes a wait on the loop at its deadline; freed with the loop's own API before the context.
     pa_time_event* m_Timer = nullptr;
+    // Corks the stream once it has been idle for a while (ArmIdle); freed with m_Timer.
+    pa_time_event* m_IdleTimer = nullptr;
     std::string m_Error;
     int m_FrameBytes = 4;
 
@@ -75,6 +79,8 @@ private:
     bool m_Interrupted = false;
     // The end of the sound has been started without waiting for the start threshold.
     bool m_Triggered = false;
+    // Corked while idle, so that the sink may suspend.
+    bool m_Corked = false;
     // The stream failed or its server stopped answering: every write fails from here on.
     bool m_Broken = false;
     // Why Start or Answers failed.
@@ -91,6 +97,9 @@ private:
     void Drain();
     bool StreamWorks() const;
     void Fail(std::string error);
+    void ArmIdle();
+    void Sleep();
+    void Wake();
     void Measure();
     void Refresh();
     std::string ContextError() const;

@@ -3,6 +3,9 @@
 //   mediabench open FILE COUNT    opens and closes FILE COUNT times; prints the median open in ms
 //   mediabench gap FILE FILE      plays the files back to back the way the player does
 //   mediabench timing FILE        prints how long open, play and the completion take
+//   mediabench wake FILE TRIES    pauses FILE long enough for the stream to be corked and the sink
+//                                 to suspend, then resumes: prints, for each try, the sink's state
+//                                 while paused and the ms until the position moves again
 //   mediabench silence RAW        the silences inside the sound of a recording (mono s16le, 44.1 kHz):
 //                                 prints each and the longest, in ms
 //   mediabench boundaries RAW RATE FILE...
@@ -15,8 +18,10 @@
 #include "platform/Application.h"
 #include "platform/Paths.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTimer>
 #include <algorithm>
 #include <cstdint>
@@ -123,6 +128,48 @@ int Timing(TApplication& app, const std::string& file)
     return 0;
 }
 
+void Wait(int ms)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+}
+
+QString SinkStates()
+{
+    QProcess list;
+    list.start("pactl", {"list", "sinks", "short"});
+    list.waitForFinished(5000);
+    return QString::fromUtf8(list.readAllStandardOutput()).trimmed();
+}
+
+int Wake(const std::string& file, int tries)
+{
+    TMediaPlayer media;
+    OpenAndPlay(media, file);
+    double worst = 0;
+    for (int i = 0; i < tries; ++i) {
+        Wait(300);
+        media.SetNotify(false);
+        media.Pause();
+        const int32_t paused = media.GetPosition();
+        Wait(5000);
+        std::printf("paused: %s\n", SinkStates().toUtf8().constData());
+        QElapsedTimer clock;
+        clock.start();
+        media.SetNotify(false);
+        media.Resume();
+        while (media.GetPosition() <= paused && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        std::printf("position moves %.1f ms after resume\n", ms);
+        worst = std::max(worst, ms);
+    }
+    std::printf("worst: %.1f\n", worst);
+    return 0;
+}
+
 // A recording's silences between its first and last sound, at a resolution of 1 ms.
 int Silence(const std::string& rawFile)
 {
@@ -174,12 +221,14 @@ int Run(TApplication& app, const std::vector<std::string>& args)
         return Gap(app, {args.begin() + 1, args.end()});
     if (args.size() == 2 && args[0] == "timing")
         return Timing(app, args[1]);
+    if (args.size() == 3 && args[0] == "wake")
+        return Wake(args[1], std::atoi(args[2].c_str()));
     if (args.size() == 2 && args[0] == "silence")
         return Silence(args[1]);
     if (args.size() >= 4 && args[0] == "boundaries")
         return Boundaries(args[1], std::atol(args[2].c_str()), {args.begin() + 3, args.end()});
     std::fprintf(stderr, "usage: mediabench play FILE | open FILE COUNT | gap FILE FILE... | timing FILE | "
-                         "silence RAW | boundaries RAW RATE FILE...\n");
+                         "wake FILE TRIES | silence RAW | boundaries RAW RATE FILE...\n");
     return 2;
 }
 

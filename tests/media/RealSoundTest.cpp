@@ -60,6 +60,18 @@ void Sleep(int ms)
     WaitFor([] { return false; }, ms);
 }
 
+// Whether the server shows the player's stream as corked.
+bool PlayerStreamCorked()
+{
+    QProcess list;
+    list.start("pactl", {"list", "sink-inputs"});
+    list.waitForFinished(5000);
+    for (const QString& input : QString::fromUtf8(list.readAllStandardOutput()).split("Sink Input #"))
+        if (input.contains("application.name = \"Quelmo\""))
+            return input.contains("Corked: yes");
+    return false;
+}
+
 TEST_F(RealSound, PlayedToneIsHeardWithItsFrequencyAndDuration)
 {
     TMediaPlayer media;
@@ -141,10 +153,14 @@ TEST_F(RealSound, PauseAndResumeLoseAndRepeatNothing)
     media.SetNotify(false);
     media.Pause();
     int32_t paused = media.GetPosition();
-    WaitFor([] { return false; }, 300);
+    // A long pause corks the stream, so that the sink may suspend; going on uncorks it.
+    EXPECT_FALSE(PlayerStreamCorked());
+    EXPECT_TRUE(WaitFor(PlayerStreamCorked, 6000));
     EXPECT_EQ(media.GetPosition(), paused);
     media.SetNotify(false);
     media.Resume();
+    ASSERT_TRUE(WaitFor([&] { return media.GetPosition() > paused + 100; }));
+    EXPECT_FALSE(PlayerStreamCorked());
     ASSERT_TRUE(WaitFor([&] { return completions > 0; }, 5000));
     EXPECT_EQ(media.NotifyValue(), nvSuccessful);
     WaitFor([] { return false; }, 300);
