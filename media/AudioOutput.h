@@ -100,6 +100,14 @@ enum class OutputFailure
 // the new connection overlap. Throws nothing.
 std::unique_ptr<AudioOutput> AcquireAudioOutput(long rate, int channels, OutputFailure* failure = nullptr,
                                                 std::unique_ptr<AudioOutput>* playingOut = nullptr);
+// The volume of the player's sound on the sound server (its streams' own, not the device's),
+// linear: 1.0 is full, 0.5 half the amplitude. Only PulseAudio streams have one; it is read from
+// the server (a change in the desktop's sound settings shows here) and is 1.0 until a stream told
+// it. Any thread; throws nothing.
+double OutputVolume();
+// Sets it, from 0 to 1, on the streams that play and on those that come after. Throws nothing.
+void SetOutputVolume(double volume);
+
 // Gives an output back at the end of a device: kept when it can serve the next device, else closed
 // (after what it holds has played, which may block for a moment). A null output is ignored.
 // Throws nothing.

@@ -225,6 +225,14 @@ void TMediaPlayer::Rewind()
     SendCommand(m_DeviceId, MCI_SEEK, MCI_WAIT | MCI_SEEK_TO_START, &parms);
 }
 
+void TMediaPlayer::MoveTo(int32_t position)
+{
+    CheckOpen();
+    MciSeekParms parms;
+    parms.To = static_cast<uint32_t>(position);
+    m_Error = SendCommand(m_DeviceId, MCI_SEEK, MCI_WAIT | MCI_TO | MCI_SEEK_KEEP_MODE, &parms);
+}
+
 uint32_t TMediaPlayer::Status(uint32_t item)
 {
     m_CommandFlags = MCI_WAIT | MCI_STATUS_ITEM;

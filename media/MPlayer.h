@@ -92,6 +92,10 @@ public:
     void Resume();
     // Seeks to the start, leaving Error as it was. Throws EMCIDeviceError when no device is open.
     void Rewind();
+    // Moves to a position (in the time format), keeping the mode: a playing file goes on from there
+    // with its notification still to come, a paused one stays paused. The answer is in Error
+    // (MCIERR_OUTOFRANGE past the length). Throws EMCIDeviceError when no device is open.
+    void MoveTo(int32_t position);
 
     // The queries keep their result code in Error. GetMode answers mpNotReady and GetPosition 0
     // when the query fails (no device open); they throw nothing.

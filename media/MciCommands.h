@@ -35,6 +35,10 @@ constexpr uint32_t MCI_OPEN_ALIAS = 0x00000400;
 constexpr uint32_t MCI_OPEN_TYPE = 0x00002000;
 constexpr uint32_t MCI_SEEK_TO_START = 0x00000100;
 constexpr uint32_t MCI_SEEK_TO_END = 0x00000200;
+// Ours, beside the system's flags: the seek keeps the device's mode, so a playing file goes on
+// from the new position (its notification still pending) and a paused one stays paused. Used by
+// the desktop's position slider; the window never seeks.
+constexpr uint32_t MCI_SEEK_KEEP_MODE = 0x00010000;
 constexpr uint32_t MCI_STATUS_ITEM = 0x00000100;
 constexpr uint32_t MCI_SET_TIME_FORMAT = 0x00000400;
 constexpr uint32_t MCI_GETDEVCAPS_ITEM = 0x00000100;

@@ -382,6 +382,10 @@ uint32_t Seek(Device& device, uint16_t id, uint32_t flags, const MciSeekParms* p
         return MCIERR_MISSING_PARAMETER;
     if (to < 0 || to > length)
         return MCIERR_OUTOFRANGE;
+    if ((flags & MCI_SEEK_KEEP_MODE) != 0) {
+        device.Sound->MoveTo(to);
+        return MCIERR_NONE;
+    }
     EndRequest(device, id, MCI_NOTIFY_ABORTED);
     device.Sound->Seek(to);
     return MCIERR_NONE;

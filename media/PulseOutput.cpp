@@ -1,7 +1,10 @@
 #include "media/PulseOutput.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <pulse/pulseaudio.h>
+#include <set>
 
 namespace {
 
@@ -68,6 +71,23 @@ void Forget(pa_operation* operation)
     Operation released(operation);
 }
 
+// The streams that play, for a volume set from outside. Its lock is taken before a stream's loop
+// lock, never while one is held.
+struct LiveStreams
+{
+    std::mutex Mutex;
+    std::set<PulseOutput*> Outputs;
+};
+LiveStreams& Live()
+{
+    static auto* live = new LiveStreams;
+    return *live;
+}
+// The volume the user set in this run (-1: none, the server's own choice stands), and the one the
+// server last reported for a stream of ours (-1: none yet).
+std::atomic<double> RequestedVolume{-1};
+std::atomic<double> ReportedVolume{-1};
+
 } // namespace
 
 void PulseLoopFree::operator()(pa_threaded_mainloop* loop) const
@@ -97,6 +117,10 @@ PulseOutput::PulseOutput(std::string device) : m_Device(std::move(device))
 
 PulseOutput::~PulseOutput()
 {
+    {
+        std::lock_guard live(Live().Mutex);
+        Live().Outputs.erase(this);
+    }
     if (m_Loop == nullptr)
         return;
     LoopLock lock(m_Loop.get());
@@ -172,8 +196,79 @@ bool PulseOutput::Start(long rate, int channels)
         return false;
     }
     m_Clock.Reset(rate, 0);
+    {
+        LoopLock lock(m_Loop.get());
+        if (!Connect(rate, channels))
+            return false;
+        FollowVolume();
+    }
+    std::lock_guard live(Live().Mutex);
+    Live().Outputs.insert(this);
+    return true;
+}
+
+// With the loop locked, once the stream is ready: gives it the volume the user set, or learns the
+// server's, and follows the changes the server reports (the desktop's sound settings).
+void PulseOutput::FollowVolume()
+{
+    m_Index = pa_stream_get_index(m_Stream.get());
+    pa_context_set_subscribe_callback(
+        m_Context.get(),
+        [](pa_context*, pa_subscription_event_type_t event, uint32_t index, void* self) {
+            auto* output = static_cast<PulseOutput*>(self);
+            if ((event & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) == PA_SUBSCRIPTION_EVENT_SINK_INPUT &&
+                (event & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_CHANGE &&
+                index == output->m_Index)
+                output->AskVolume();
+        },
+        this);
+    Forget(pa_context_subscribe(m_Context.get(), PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr));
+    const double requested = RequestedVolume.load();
+    if (requested >= 0) {
+        pa_cvolume volume;
+        pa_cvolume_set(&volume, static_cast<unsigned>(m_Channels), pa_sw_volume_from_linear(requested));
+        Forget(pa_context_set_sink_input_volume(m_Context.get(), m_Index, &volume, nullptr, nullptr));
+    }
+    AskVolume();
+}
+
+// With the loop locked (or on its thread): asks the server for the stream's volume, kept once it
+// answers.
+void PulseOutput::AskVolume()
+{
+    Forget(pa_context_get_sink_input_info(
+        m_Context.get(), m_Index,
+        [](pa_context*, const pa_sink_input_info* info, int end, void*) {
+            if (end == 0 && info != nullptr && info->has_volume != 0)
+                ReportedVolume = pa_sw_volume_to_linear(pa_cvolume_avg(&info->volume));
+        },
+        nullptr));
+}
+
+void PulseOutput::ApplyVolume(double volume)
+{
     LoopLock lock(m_Loop.get());
-    return Connect(rate, channels);
+    if (m_Broken || m_Index == static_cast<uint32_t>(-1))
+        return;
+    pa_cvolume levels;
+    pa_cvolume_set(&levels, static_cast<unsigned>(m_Channels), pa_sw_volume_from_linear(volume));
+    Forget(pa_context_set_sink_input_volume(m_Context.get(), m_Index, &levels, nullptr, nullptr));
+}
+
+double OutputVolume()
+{
+    const double reported = ReportedVolume.load();
+    return reported >= 0 ? reported : 1.0;
+}
+
+void SetOutputVolume(double volume)
+{
+    volume = std::clamp(volume, 0.0, 1.0);
+    std::lock_guard live(Live().Mutex);
+    RequestedVolume = volume;
+    ReportedVolume = volume;
+    for (PulseOutput* output : Live().Outputs)
+        output->ApplyVolume(volume);
 }
 
 // With the loop locked: waits until `ready` holds (the context or the stream is set up), within the

@@ -14,6 +14,7 @@
 
 #include "media/AudioOutput.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -103,4 +104,14 @@ private:
     void Measure();
     void Refresh();
     std::string ContextError() const;
+    void FollowVolume();
+    void AskVolume();
+
+public:
+    // Sets the stream's volume on the server (linear); used by SetOutputVolume. Throws nothing.
+    void ApplyVolume(double volume);
+
+private:
+    // The stream's index on the server (its "sink input"), once it is ready.
+    uint32_t m_Index = static_cast<uint32_t>(-1);
 };

@@ -92,6 +92,11 @@ void SoundDevice::Seek(int64_t frame)
     Send(Command::Seek, frame);
 }
 
+void SoundDevice::MoveTo(int64_t frame)
+{
+    Send(Command::Move, frame);
+}
+
 void SoundDevice::WaitWhilePlaying()
 {
     std::unique_lock lock(m_Mutex);
@@ -209,10 +214,13 @@ void SoundDevice::Execute(Command command)
         StopAtHeard();
         return;
     case Command::Seek:
+    case Command::Move:
         StopAtHeard();
         m_StoppedAt = -1;
         m_Decoder.SeekFrame(m_ArgFrom);
         m_Output->Clock().Restart(m_ArgFrom);
+        if (command == Command::Move && mode != Mode::Stopped)
+            m_Mode = mode;
         return;
     case Command::None:
         return;

@@ -65,6 +65,10 @@ public:
     void Stop();
     // Stops and moves to a frame, from 0 to LengthFrames(). Throws nothing.
     void Seek(int64_t frame);
+    // Moves to a frame, from 0 to LengthFrames(), keeping the mode: a playing device goes on from
+    // there (its end reported as before, at once when moved to its end), a paused one stays paused
+    // there; a stopped one seeks. Throws nothing.
+    void MoveTo(int64_t frame);
     // Blocks until a play ends (a play sent with MCI_WAIT); at once when none plays. Throws nothing.
     void WaitWhilePlaying();
 
@@ -85,6 +89,7 @@ private:
         Resume,
         Stop,
         Seek,
+        Move,
         Quit
     };
 
