@@ -3,15 +3,18 @@
 #include "desktop/OpenWith.h"
 #include "desktop/PlayerRemote.h"
 #include "desktop/TrackInfo.h"
+#include "media/AudioOutput.h"
+#include "mpris_adaptors.h"
 #include "platform/Application.h"
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QFileInfo>
+#include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -54,8 +57,8 @@ bool MprisService::SessionBusThere()
 MprisService::MprisService(PlayerRemote& remote)
     : QObject(&remote), m_Remote(remote), m_Bus(QStringLiteral("quelmo-no-bus")), m_Tags(new TrackInfo(this))
 {
-    new MprisRootAdaptor(*this);
-    new MprisPlayerAdaptor(*this);
+    new MediaPlayer2Adaptor(this);
+    new PlayerAdaptor(this);
     connect(&remote, &PlayerRemote::Acted, this, &MprisService::Refresh);
     connect(m_Tags, &TrackInfo::Ready, this, &MprisService::Refresh);
 }
@@ -113,12 +116,7 @@ QVariantMap MprisService::Metadata() const
     if (file.empty())
         return {{"mpris:trackid",
                  QVariant::fromValue(QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack"))}};
-    if (file != m_TrackFile) {
-        m_TrackFile = file;
-        ++m_TrackNumber;
-    }
-    const QString track = QStringLiteral("/org/quelmo/Track/%1").arg(m_TrackNumber);
-    QVariantMap metadata{{"mpris:trackid", QVariant::fromValue(QDBusObjectPath(track))},
+    QVariantMap metadata{{"mpris:trackid", QVariant::fromValue(TrackId())},
                          {"xesam:title", FileName(file)},
                          {"xesam:url", FileUrl(file)},
                          {"mpris:length", qlonglong(m_Remote.LengthMs()) * 1000}};
@@ -127,6 +125,35 @@ QVariantMap MprisService::Metadata() const
     if (Paths::ToPosix(file, posix) == 0)
         metadata.insert(m_Tags->Fields(posix));
     return metadata;
+}
+
+// The open file's track id; each file opened after another one is a new track.
+QDBusObjectPath MprisService::TrackId() const
+{
+    const std::string file = m_Remote.OpenFile();
+    if (file.empty())
+        return QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack");
+    if (file != m_TrackFile) {
+        m_TrackFile = file;
+        ++m_TrackNumber;
+    }
+    return QDBusObjectPath(QStringLiteral("/org/quelmo/Track/%1").arg(m_TrackNumber));
+}
+
+double MprisService::Volume()
+{
+    return OutputVolume();
+}
+
+void MprisService::SetVolume(double volume)
+{
+    SetOutputVolume(volume);
+    Refresh();
+}
+
+bool MprisService::CanSeek() const
+{
+    return !m_Remote.OpenFile().empty();
 }
 
 qlonglong MprisService::Position() const
@@ -152,15 +179,28 @@ QVariantMap MprisService::FollowedProperties() const
             {"CanPlay", lines},
             {"CanPause", CanPause()},
             {"CanGoNext", lines},
-            {"CanGoPrevious", lines}};
+            {"CanGoPrevious", lines},
+            {"CanSeek", CanSeek()},
+            {"Volume", Volume()}};
 }
 
 void MprisService::Refresh()
 {
-    // Inside a handler (a request that arrived while another handler handles pending events) the
-    // state is half-way; the refresh that follows the outer handler tells the outcome.
-    if (m_Name.isEmpty() || HandlerGuard::Depth() > 0)
+    if (m_Name.isEmpty())
         return;
+    // Inside a handler (the window's timer, the end of a file, a request that arrived while another
+    // handler handles pending events) the state may be half-way: the refresh runs once the handlers
+    // have returned (tried again every 50 ms while a message box holds one open).
+    if (HandlerGuard::Depth() > 0) {
+        if (!m_RefreshQueued) {
+            m_RefreshQueued = true;
+            QTimer::singleShot(50, this, [this] {
+                m_RefreshQueued = false;
+                Refresh();
+            });
+        }
+        return;
+    }
     const QVariantMap now = FollowedProperties();
     QVariantMap changed;
     for (auto property = now.begin(); property != now.end(); ++property)
@@ -175,56 +215,72 @@ void MprisService::Refresh()
     m_Bus.send(signal);
 }
 
-MprisRootAdaptor::MprisRootAdaptor(MprisService& service) : QDBusAbstractAdaptor(&service), m_Service(service)
+void MprisService::Raise()
 {
+    Later(&PlayerRemote::Raise);
 }
 
-void MprisRootAdaptor::Raise()
+void MprisService::Quit()
 {
-    m_Service.Later(&PlayerRemote::Raise);
+    Later(&PlayerRemote::Quit);
 }
 
-void MprisRootAdaptor::Quit()
+void MprisService::Play()
 {
-    m_Service.Later(&PlayerRemote::Quit);
+    Later(&PlayerRemote::Play);
 }
 
-MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService& service)
-    : QDBusAbstractAdaptor(&service), m_Service(service)
+void MprisService::Pause()
 {
+    Later(&PlayerRemote::Pause);
 }
 
-void MprisPlayerAdaptor::Play()
+void MprisService::PlayPause()
 {
-    m_Service.Later(&PlayerRemote::Play);
+    Later(&PlayerRemote::PlayPause);
 }
 
-void MprisPlayerAdaptor::Pause()
+void MprisService::Stop()
 {
-    m_Service.Later(&PlayerRemote::Pause);
+    Later(&PlayerRemote::Stop);
 }
 
-void MprisPlayerAdaptor::PlayPause()
+void MprisService::Next()
 {
-    m_Service.Later(&PlayerRemote::PlayPause);
+    Later(&PlayerRemote::Next);
 }
 
-void MprisPlayerAdaptor::Stop()
+void MprisService::Previous()
 {
-    m_Service.Later(&PlayerRemote::Stop);
+    Later(&PlayerRemote::Previous);
 }
 
-void MprisPlayerAdaptor::Next()
+// Moves the open file there and tells the listeners where it now is. A move needs no box and takes
+// milliseconds: it runs before the call is answered, so that Seeked follows it.
+void MprisService::MoveTo(qlonglong position)
 {
-    m_Service.Later(&PlayerRemote::Next);
+    const qlonglong ms = std::clamp<qlonglong>(position / 1000, 0, m_Remote.LengthMs());
+    if (m_Remote.MoveTo(static_cast<int32_t>(ms)))
+        emit Seeked(Position());
 }
 
-void MprisPlayerAdaptor::Previous()
+void MprisService::Seek(qlonglong offset)
 {
-    m_Service.Later(&PlayerRemote::Previous);
+    if (!m_Remote.OpenFile().empty())
+        MoveTo(Position() + offset);
 }
 
-void MprisPlayerAdaptor::OpenUri(const QString& uri)
+void MprisService::SetPosition(const QDBusObjectPath& track, qlonglong position)
 {
-    OpenWith::OpenUri(m_Service.Remote(), uri);
+    // A request for another track than the open one (the desktop's view was stale), or for a time
+    // outside the file, is ignored.
+    if (m_Remote.OpenFile().empty() || track != TrackId() || position < 0 ||
+        position > qlonglong(m_Remote.LengthMs()) * 1000)
+        return;
+    MoveTo(position);
+}
+
+void MprisService::OpenUri(const QString& uri)
+{
+    OpenWith::OpenUri(m_Remote, uri);
 }

@@ -1,6 +1,9 @@
 #include "desktop/PlayerRemote.h"
 
 #include "app/principale.h"
+#include "platform/Application.h"
+
+#include <algorithm>
 
 PlayerRemote::PlayerRemote(TForm1& form) : QObject(&form), m_Form(form)
 {
@@ -130,6 +133,21 @@ void PlayerRemote::StartLine(int line)
     m_Form.BtnLClick();
     if (PlayIndex != line)
         m_Failed = -1;
+}
+
+bool PlayerRemote::MoveTo(int32_t ms)
+{
+    if (OpenFile().empty())
+        return false;
+    bool moved = false;
+    RunHandler([&] {
+        TMediaPlayer& media = *m_Form.Media1;
+        media.MoveTo(std::clamp(ms, 0, media.GetLength()));
+        moved = media.Error() == 0;
+    });
+    m_Form.Timer1Timer();
+    emit Acted();
+    return moved;
 }
 
 void PlayerRemote::Raise()

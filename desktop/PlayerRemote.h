@@ -44,6 +44,10 @@ public:
     // Plays this line of the file list, as "Lecture" after a click on it; a paused file does not
     // resume instead. Nothing for a line that the list does not have.
     void PlayLine(int line);
+    // Moves the open file to this time (clamped to the file), playing on or staying paused; a file
+    // moved to its end completes as its end does. The time label shows the new position at once.
+    // False when no file is open or the device refused. Never seen in the window's own controls.
+    bool MoveTo(int32_t ms);
     // As a click on the notification-area icon: the window comes back and to the front.
     void Raise();
     // As "Quitter".

@@ -14,6 +14,7 @@
 #include <QDBusReply>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -25,19 +26,36 @@ const char* const Root = "org.mpris.MediaPlayer2";
 const char* const Player = "org.mpris.MediaPlayer2.Player";
 const char* const Properties = "org.freedesktop.DBus.Properties";
 
-// The playback states that the service announced, in order.
+// The playback states and volumes that the service announced, and the positions it moved to, in
+// order.
 class ChangeListener : public QObject
 {
     Q_OBJECT
 public:
     QStringList Statuses;
+    QList<double> Volumes;
+    QList<qlonglong> Seeks;
 public slots:
     void Changed(const QString& interface, const QVariantMap& changed, const QStringList&)
     {
         if (interface == Player && changed.contains("PlaybackStatus"))
             Statuses << changed.value("PlaybackStatus").toString();
+        if (interface == Player && changed.contains("Volume"))
+            Volumes << changed.value("Volume").toDouble();
     }
+    void Seeked(qlonglong position) { Seeks << position; }
 };
+
+// The root mean square of a stretch of a recording, from `fromMs` to `toMs`.
+double Level(const std::vector<int16_t>& samples, double fromMs, double toMs)
+{
+    const auto from = static_cast<size_t>(fromMs * RecordRate / 1000);
+    const auto to = std::min(samples.size(), static_cast<size_t>(toMs * RecordRate / 1000));
+    double sum = 0;
+    for (size_t i = from; i < to; ++i)
+        sum += double(samples[i]) * samples[i];
+    return to > from ? std::sqrt(sum / double(to - from)) : 0;
+}
 
 class MprisTest : public ::testing::Test
 {
@@ -74,6 +92,7 @@ protected:
         ASSERT_FALSE(window.isEmpty());
         bus.connect(service, Path, Properties, "PropertiesChanged", &listener,
                     SLOT(Changed(QString, QVariantMap, QStringList)));
+        bus.connect(service, Path, Player, "Seeked", &listener, SLOT(Seeked(qlonglong)));
     }
     void TearDown() override
     {
@@ -130,6 +149,21 @@ protected:
     QString Caption() { return RunTool("xdotool", {"getwindowname", window}); }
     // The properties of the player's stream as the PulseAudio server lists them.
     QString StreamProperties() { return RunTool("pactl", {"list", "sink-inputs"}); }
+    // The stream's number on the server.
+    QString StreamIndex()
+    {
+        for (const QString& input : StreamProperties().split("Sink Input #"))
+            if (input.contains("application.name = \"Quelmo\""))
+                return input.section('\n', 0, 0).trimmed();
+        return {};
+    }
+    // Runs a playerctl command on this test's player; true when it answered.
+    bool Playerctl(const QStringList& command)
+    {
+        QProcess tool;
+        tool.start("playerctl", QStringList{"-p", service.mid(QString(Root).size() + 1)} + command);
+        return tool.waitForFinished(10000) && tool.exitCode() == 0;
+    }
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     TempTree tree;
@@ -154,7 +188,9 @@ TEST_F(MprisTest, IntrospectPropertiesAndEveryMethodWithRealSound)
     EXPECT_EQ(TrackId().toStdString(), "/org/mpris/MediaPlayer2/TrackList/NoTrack");
     for (const char* name : {"CanPlay", "CanPause", "CanGoNext", "CanGoPrevious", "CanControl"})
         EXPECT_TRUE(Get(Player, name).toBool()) << name;
-    EXPECT_FALSE(Get(Player, "CanSeek").toBool());
+    EXPECT_FALSE(Get(Player, "CanSeek").toBool()) << "nothing to seek in while stopped";
+    EXPECT_EQ(Get(Player, "LoopStatus").toString(), "Playlist");
+    EXPECT_DOUBLE_EQ(Get(Player, "Rate").toDouble(), 1.0);
 
     Recorder recorder;
     ASSERT_TRUE(recorder.Started());
@@ -183,17 +219,51 @@ TEST_F(MprisTest, IntrospectPropertiesAndEveryMethodWithRealSound)
     EXPECT_TRUE(StreamProperties().contains("media.name = \"c.mp3\"")) << "the kept stream is renamed";
     ASSERT_TRUE(Run("Previous"));
     EXPECT_TRUE(Plays("b.mp3"));
+    // The desktop's slider: b.mp3 goes on from 2.5 s, plays its last half second, and c.mp3 follows.
+    const qlonglong beforeSeek = Position();
+    ASSERT_EQ(
+        Call(Player, "SetPosition", {QVariant::fromValue(QDBusObjectPath(TrackId())), qlonglong(2500000)})
+            .type(),
+        QDBusMessage::ReplyMessage);
+    EXPECT_NEAR(Position(), 2500000, 100000);
+    EXPECT_TRUE(WaitFor([&] { return !listener.Seeks.isEmpty(); }));
+    EXPECT_NEAR(listener.Seeks.value(0), 2500000, 30000);
+    EXPECT_TRUE(Plays("c.mp3"));
+    // Volume: the stream's own on the server, both ways.
+    ASSERT_TRUE(Playerctl({"volume", "0.5"}));
+    EXPECT_NEAR(Get(Player, "Volume").toDouble(), 0.5, 0.01);
+    for (const char* command : {"status", "position", "volume", "loop", "shuffle", "metadata"})
+        EXPECT_TRUE(Playerctl({command})) << command;
+    EXPECT_TRUE(WaitFor([&] { return Position() >= 1800000; }));
+    const QString index = StreamIndex();
+    RunTool("pactl", {"set-sink-input-volume", index, "0.25"});
+    EXPECT_TRUE(WaitFor([&] { return !listener.Volumes.isEmpty() && listener.Volumes.back() < 0.3; }))
+        << "a change in the sound settings is announced: stream " << index.toStdString() << " "
+        << QStringList(QStringList() << QString::number(listener.Volumes.size())).join(",").toStdString()
+        << " now " << Get(Player, "Volume").toDouble();
+    EXPECT_NEAR(Get(Player, "Volume").toDouble(), 0.25, 0.01);
     ASSERT_TRUE(Run("Stop"));
     EXPECT_TRUE(WaitFor([&] { return Status() == "Stopped"; }));
     EXPECT_EQ(Metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
               "/org/mpris/MediaPlayer2/TrackList/NoTrack");
     const std::vector<int16_t> samples = recorder.Stop();
 
-    std::vector<double> order;
+    std::vector<HeardTone> runs;
     for (const HeardTone& tone : HeardTones(samples, {440, 660, 880}))
-        if (order.empty() || order.back() != tone.Frequency)
-            order.push_back(tone.Frequency);
-    EXPECT_EQ(order, (std::vector<double>{440, 660, 880, 660})) << Milliseconds(samples.size()) << " ms";
+        if (runs.empty() || runs.back().Frequency != tone.Frequency)
+            runs.push_back(tone);
+        else
+            runs.back().EndMs = tone.EndMs;
+    std::vector<double> order;
+    for (const HeardTone& run : runs)
+        order.push_back(run.Frequency);
+    ASSERT_EQ(order, (std::vector<double>{440, 660, 880, 660, 880})) << Milliseconds(samples.size()) << " ms";
+    // b.mp3 was heard up to the seek, then for its last half second.
+    EXPECT_NEAR(runs[3].EndMs - runs[3].StartMs, double(beforeSeek) / 1000 + 500, 100);
+    // c.mp3: full for its first 300 ms, then half the amplitude, then (its last moments) a quarter.
+    const HeardTone& last = runs[4];
+    const double full = Level(samples, last.StartMs + 50, last.StartMs + 250);
+    EXPECT_NEAR(Level(samples, last.EndMs - 1200, last.EndMs - 700), full / 2, full / 20);
     EXPECT_TRUE(WaitFor([&] { return listener.Statuses.size() >= 4; }));
     EXPECT_EQ(listener.Statuses, (QStringList{"Playing", "Paused", "Playing", "Stopped"}));
 
