@@ -6,6 +6,8 @@
 //   mediabench wake FILE TRIES    pauses FILE long enough for the stream to be corked and the sink
 //                                 to suspend, then resumes: prints, for each try, the sink's state
 //                                 while paused and the ms until the position moves again
+//   mediabench seek FILE TRIES    moves a playing FILE to another time TRIES times: prints the ms
+//                                 from each move until the position runs on from there
 //   mediabench silence RAW        the silences inside the sound of a recording (mono s16le, 44.1 kHz):
 //                                 prints each and the longest, in ms
 //   mediabench boundaries RAW RATE FILE...
@@ -170,6 +172,29 @@ int Wake(const std::string& file, int tries)
     return 0;
 }
 
+int Seek(const std::string& file, int tries)
+{
+    TMediaPlayer media;
+    OpenAndPlay(media, file);
+    const int32_t length = media.GetLength();
+    double worst = 0;
+    for (int i = 0; i < tries; ++i) {
+        Wait(300);
+        // Back and forth over the file, never near its end.
+        const int32_t target = (i * 7919) % (length - 2000);
+        QElapsedTimer clock;
+        clock.start();
+        media.MoveTo(target);
+        while (media.GetPosition() <= target && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        std::printf("to %d ms: the position runs on %.1f ms after the move\n", target, ms);
+        worst = std::max(worst, ms);
+    }
+    std::printf("worst: %.1f\n", worst);
+    return 0;
+}
+
 // A recording's silences between its first and last sound, at a resolution of 1 ms.
 int Silence(const std::string& rawFile)
 {
@@ -221,6 +246,8 @@ int Run(TApplication& app, const std::vector<std::string>& args)
         return Gap(app, {args.begin() + 1, args.end()});
     if (args.size() == 2 && args[0] == "timing")
         return Timing(app, args[1]);
+    if (args.size() == 3 && args[0] == "seek")
+        return Seek(args[1], std::atoi(args[2].c_str()));
     if (args.size() == 3 && args[0] == "wake")
         return Wake(args[1], std::atoi(args[2].c_str()));
     if (args.size() == 2 && args[0] == "silence")
@@ -228,7 +255,7 @@ int Run(TApplication& app, const std::vector<std::string>& args)
     if (args.size() >= 4 && args[0] == "boundaries")
         return Boundaries(args[1], std::atol(args[2].c_str()), {args.begin() + 3, args.end()});
     std::fprintf(stderr, "usage: mediabench play FILE | open FILE COUNT | gap FILE FILE... | timing FILE | "
-                         "wake FILE TRIES | silence RAW | boundaries RAW RATE FILE...\n");
+                         "seek FILE TRIES | wake FILE TRIES | silence RAW | boundaries RAW RATE FILE...\n");
     return 2;
 }
 
