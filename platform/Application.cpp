@@ -154,10 +154,11 @@ void OnTerminationSignal(int number)
 
 namespace {
 
+// Never destroyed: the exit handler that reads it may run after the static destructors.
 std::function<void()>& AbruptExitSave()
 {
-    static std::function<void()> save;
-    return save;
+    static auto* save = new std::function<void()>;
+    return *save;
 }
 
 // An exit while the application runs is an abrupt one: the window system ends the process from
