@@ -86,7 +86,7 @@ TEST(ApplicationTest, TimerTicksOnlyWhileOnWithAnInterval)
     int ticks = 0;
     QObject::connect(&timer, &TTimer::OnTimer, [&ticks] { ++ticks; });
     timer.SetInterval(5);
-    QTRY_VERIFY_WITH_TIMEOUT(ticks >= 2, 2000);
+    EXPECT_TRUE(WaitFor([&] { return ticks >= 2; }, 2000));
     for (const auto& stop : {std::function<void()>([&] { timer.SetInterval(0); }),
                              std::function<void()>([&] { timer.SetEnabled(false); })}) {
         stop();
@@ -95,6 +95,6 @@ TEST(ApplicationTest, TimerTicksOnlyWhileOnWithAnInterval)
         EXPECT_EQ(ticks, 0);
         timer.SetInterval(5);
         timer.SetEnabled(true);
-        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 1, 2000);
+        EXPECT_TRUE(WaitFor([&] { return ticks >= 1; }, 2000));
     }
 }
