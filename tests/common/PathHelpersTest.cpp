@@ -38,15 +38,15 @@ TEST(PathHelpersTest, SpecialFoldersFollowTheEnvironment)
     tree.MakeDir("Profiles/Data");
     tree.MakeDir("etc");
     DriveScope drives{std::vector<DriveInfo>{{'d', tree.Path(), DriveKind::Fixed, "", "", "", "", false}}};
-    ::setenv("XDG_CONFIG_HOME", (tree / "Profiles/Data").c_str(), 1);
-    ::setenv("XDG_CONFIG_DIRS", (tree / "etc" + ":/etc/xdg").c_str(), 1);
-    EXPECT_EQ(SpecialFolderPath(SpecialFolders::AppData), "d:\\Profiles\\Data\\");
-    EXPECT_EQ(SpecialFolderPath(SpecialFolders::CommonAppData), "d:\\etc\\");
-    ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
-    ::setenv("HOME", (tree / "Profiles").c_str(), 1);
+    const std::string data = tree / "Profiles/Data", dirs = tree / "etc" + ":/etc/xdg";
+    const std::string home = tree / "Profiles";
+    {
+        EnvironmentScope environment{{"XDG_CONFIG_HOME", data.c_str()}, {"XDG_CONFIG_DIRS", dirs.c_str()}};
+        EXPECT_EQ(SpecialFolderPath(SpecialFolders::AppData), "d:\\Profiles\\Data\\");
+        EXPECT_EQ(SpecialFolderPath(SpecialFolders::CommonAppData), "d:\\etc\\");
+    }
+    EnvironmentScope environment{{"XDG_CONFIG_HOME", "relative/ignored"}, {"HOME", home.c_str()}};
     EXPECT_EQ(SpecialFolderPath(SpecialFolders::AppData), "d:\\Profiles\\.config\\");
-    ::unsetenv("XDG_CONFIG_HOME");
-    ::unsetenv("XDG_CONFIG_DIRS");
 }
 
 TEST(PathHelpersTest, WindowsFolderEndsWithOneBackslash)
@@ -54,9 +54,9 @@ TEST(PathHelpersTest, WindowsFolderEndsWithOneBackslash)
     TempTree tree;
     tree.MakeDir("sys");
     DriveScope drives(tree.Path());
-    ::setenv("QUELMO_WINDIR", (tree / "sys").c_str(), 1);
+    const std::string windows = tree / "sys";
+    EnvironmentScope environment{{"QUELMO_WINDIR", windows.c_str()}};
     EXPECT_EQ(WindowsFolder(), "c:\\sys\\");
-    ::unsetenv("QUELMO_WINDIR");
 }
 
 TEST(PathHelpersTest, EnsureFolderCreatesOnlyTheLastLevel)

@@ -98,6 +98,28 @@ MessageBoxRecorder::~MessageBoxRecorder()
     SetMessageBoxHook({});
 }
 
+EnvironmentScope::EnvironmentScope(std::initializer_list<std::pair<const char*, const char*>> values)
+{
+    for (const auto& [name, value] : values) {
+        const char* old = std::getenv(name);
+        m_Saved.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+        if (value != nullptr)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+}
+
+EnvironmentScope::~EnvironmentScope()
+{
+    for (auto saved = m_Saved.rbegin(); saved != m_Saved.rend(); ++saved) {
+        if (saved->second)
+            ::setenv(saved->first.c_str(), saved->second->c_str(), 1);
+        else
+            ::unsetenv(saved->first.c_str());
+    }
+}
+
 bool WaitForImpl(const std::function<bool()>& condition, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);

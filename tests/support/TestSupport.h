@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,6 +59,19 @@ public:
 
 // Waits, handling events, until the condition holds or the time is up; returns the condition.
 template <typename Condition> bool WaitFor(Condition condition, int timeoutMs = 5000);
+
+// Sets environment variables for a scope (a null value unsets one) and puts back what they were.
+class EnvironmentScope
+{
+public:
+    EnvironmentScope(std::initializer_list<std::pair<const char*, const char*>> values);
+    ~EnvironmentScope();
+    EnvironmentScope(const EnvironmentScope&) = delete;
+    EnvironmentScope& operator=(const EnvironmentScope&) = delete;
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_Saved;
+};
 
 bool WaitForImpl(const std::function<bool()>& condition, int timeoutMs);
 
