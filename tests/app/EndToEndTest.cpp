@@ -6,6 +6,7 @@
 #include "ProgramLaunch.h"
 #include "SoundCapture.h"
 #include "TestSupport.h"
+#include "XDesktop.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -38,7 +39,11 @@ protected:
         tree.WriteFile("home/.config/Quelmo.ini",
                        "[Config]\nDrive_Source=c\nDir_Source=c:\\Music\nIndex=-1\n");
 
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // An X server of the test's own: the clicks go by position, where another test's window
+        // could stand on a shared screen.
+        const QString failed = desktop.Start();
+        ASSERT_TRUE(failed.isEmpty()) << failed.toStdString() << " did not start";
+        QProcessEnvironment env = desktop.Env();
         UseTreeAsSystem(env, tree);
         env.remove("QUELMO_AUDIO_OUTPUT"); // the default order: the user's sound server
         player.setProcessEnvironment(env);
@@ -50,12 +55,13 @@ protected:
         player.waitForFinished(5000);
     }
     // A left click at a point of the window's client area.
-    void Click(int x, int y)
+    void Click(int x, int y) { desktop.Click(window, {x, y}, 1); }
+    std::string Caption() const
     {
-        RunTool("xdotool",
-                {"mousemove", "--window", window, QString::number(x), QString::number(y), "click", "1"});
+        return desktop.Run("xdotool", {"getwindowname", window}).trimmed().toStdString();
     }
 
+    XDesktop desktop;
     TempTree tree;
     QProcess player;
     QString window;
@@ -64,11 +70,8 @@ protected:
 TEST_F(EndToEndTest, DirectoryLineAndLecturePlayTheFilesInOrderThenFermerSaves)
 {
     player.start(QUELMO_PROGRAM, {});
-    // The window of this program, not that of another test's on the same display.
-    window = WaitForProgramWindow(player);
-    ASSERT_FALSE(window.isEmpty());
-
-    EXPECT_EQ(RunTool("xdotool", {"getwindowname", window}).toStdString(), "Lecteur MP3 - Quelmo");
+    ASSERT_TRUE(WaitFor([&] { return !(window = desktop.MainWindow()).isEmpty(); }, 15000));
+    EXPECT_EQ(Caption(), "Lecteur MP3 - Quelmo");
     Recorder recorder;
     ASSERT_TRUE(recorder.Started());
     // The directory list shows c:\, Music and its subdirectory Album (16 pixels a line, from 44).
@@ -78,7 +81,7 @@ TEST_F(EndToEndTest, DirectoryLineAndLecturePlayTheFilesInOrderThenFermerSaves)
     std::vector<std::string> captions;
     WaitFor(
         [&] {
-            const std::string name = RunTool("xdotool", {"getwindowname", window}).toStdString();
+            const std::string name = Caption();
             if (captions.empty() || captions.back() != name)
                 captions.push_back(name);
             return captions.size() >= 4;
