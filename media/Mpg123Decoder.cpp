@@ -1,13 +1,7 @@
 #include "media/Mpg123Decoder.h"
 
-#include "platform/DriveWait.h"
-
-#include <cerrno>
-#include <fcntl.h>
 #include <mpg123.h>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -19,19 +13,15 @@ void InitLibrary()
     std::call_once(once, [] { mpg123_init(); });
 }
 
-Mpg123Decoder::OpenResult CheckReadable(const std::string& posixPath)
+// The decoder reads its file through the DriveFile it is given as handle.
+mpg123_ssize_t ReadFile(void* file, void* buffer, size_t bytes)
 {
-    struct stat info
-    {
-    };
-    if (stat(posixPath.c_str(), &info) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? Mpg123Decoder::OpenResult::NotFound
-                                                   : Mpg123Decoder::OpenResult::Unreadable;
-    if (!S_ISREG(info.st_mode))
-        return Mpg123Decoder::OpenResult::Unreadable;
-    if (access(posixPath.c_str(), R_OK) != 0)
-        return Mpg123Decoder::OpenResult::Unreadable;
-    return Mpg123Decoder::OpenResult::Ok;
+    return static_cast<DriveFile*>(file)->Read(buffer, bytes);
+}
+
+off_t SeekFile(void* file, off_t offset, int whence)
+{
+    return static_cast<DriveFile*>(file)->Seek(offset, whence);
 }
 
 } // namespace
@@ -50,20 +40,19 @@ Mpg123Decoder::OpenResult Mpg123Decoder::Open(const std::string& posixPath)
     InitLibrary();
     // A file on a drive that does not answer is not waited for: the opening fails as for a file
     // that cannot be read, and the window goes on.
-    const std::optional<OpenResult> readable =
-        DriveWait::Answer<OpenResult>(posixPath, [posixPath] { return CheckReadable(posixPath); });
-    if (OpenResult missing = readable.value_or(OpenResult::Unreadable); missing != OpenResult::Ok)
-        return missing;
+    if (OpenResult opened = m_File.Open(posixPath); opened != OpenResult::Ok)
+        return opened;
     int error = MPG123_OK;
     m_Handle.reset(mpg123_new(nullptr, &error));
     if (!m_Handle)
         return OpenResult::OutOfMemory;
     if (!ConfigureHandle())
         return OpenResult::OutOfMemory;
-    if (mpg123_open(m_Handle.get(), posixPath.c_str()) != MPG123_OK)
+    if (mpg123_replace_reader_handle(m_Handle.get(), ReadFile, SeekFile, nullptr) != MPG123_OK ||
+        mpg123_open_handle(m_Handle.get(), &m_File) != MPG123_OK)
         return OpenResult::Unreadable;
     if (!LockFormat() || !MeasureLength())
-        return OpenResult::NotMp3;
+        return m_File.Failed() ? OpenResult::Unreadable : OpenResult::NotMp3;
     return OpenResult::Ok;
 }
 

@@ -5,7 +5,10 @@
 // threads at once. The length is exact: a Xing/Info/LAME header gives the frame count without
 // reading the file; without one the file's frames are scanned once at open. Encoder delay and
 // padding are trimmed (gapless), so the samples decoded are the samples that the length counts.
+// The file is read through a DriveFile (DriveFile.h): a drive that stops answering fails a read
+// within its limit, and the open or the decoding fails as for a read error.
 
+#include "media/DriveFile.h"
 #include "media/OpenResult.h"
 
 #include <cstddef>
@@ -54,6 +57,8 @@ private:
     {
         void operator()(mpg123_handle_struct* handle) const;
     };
+    // The handle reads the file: it is declared after it, so that it is closed first.
+    DriveFile m_File;
     std::unique_ptr<mpg123_handle_struct, HandleDeleter> m_Handle;
     long m_Rate = 0;
     int m_Channels = 0;

@@ -11,6 +11,11 @@
 // play as failed, at the frame the listener reached; the next play on the device starts on a fresh
 // output, or fails at once while none can be had. So a play never goes on silently into a dead
 // output, and the position does not run on without sound.
+//
+// Likewise a file on a network drive whose server goes away: the read that the drive does not
+// answer gives up within the drive's limit (DriveFile.h) and the play ends as failed, as for any
+// read error, at the frame the listener reached. So the worker never waits on a drive for longer
+// than that limit, nor does a command that waits for the worker.
 
 #include "media/AudioOutput.h"
 #include "media/Mpg123Decoder.h"

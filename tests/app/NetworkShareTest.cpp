@@ -2,7 +2,8 @@
 // the share is a FUSE file system of type fuse.sshfs that stops answering (tests/support/
 // network-share), mounted in a private mount namespace in which the program then runs. The window
 // must come up, every read of the share must give up within its limit with an error box, and the
-// program must still end at once and save while a read of the share still waits in the kernel.
+// program must still end at once and save while a read of the share still waits in the kernel,
+// also when that read is the one of a file that plays.
 
 #include "XDesktop.h"
 
@@ -31,7 +32,7 @@ protected:
         PlayerOnDesktop::SetUp();
         tree.MakeDir("Local");
         tree.MakeDir("served/Music/Album");
-        std::filesystem::copy_file(Fixtures + "/tone_440_6000.mp3", tree / "served/Music/Album/a.mp3");
+        std::filesystem::copy_file(Fixtures + "/tone_440_20000.mp3", tree / "served/Music/Album/a.mp3");
         // The mount point lies outside drive c, so that only drive z stands for the share.
         ::mkdir(Share().c_str(), 0755);
         QProcessEnvironment env = program.processEnvironment();
@@ -64,7 +65,9 @@ protected:
                        QString::fromStdString(Share()), dead ? "start" : "0",
                        QString::fromStdString(DeadMark()), "--", QUELMO_PROGRAM});
     }
-    QString Box() const { return desktop.Titled(R"("Quelmo")", window); }
+    // A message box; its title is the program's, or the file that plays.
+    QString Box(const QString& title = "Quelmo") const { return desktop.Titled('"' + title + '"', window); }
+    QString Caption() const { return desktop.Run("xdotool", {"getwindowname", window}).trimmed(); }
     bool SettingsSaved() const
     {
         QFile file(QString::fromStdString(tree / "home/.config/Quelmo.ini"));
@@ -128,6 +131,42 @@ TEST_F(NetworkShareTest, FolderAndFileLinesOfAShareThatWentSilent)
     quitting.start();
     desktop.Click(window, {558 + 37, 491 + 20}, 1); // "&Fermer"
     ASSERT_TRUE(Ended(5000)) << "a read that still waits held up the exit";
+    EXPECT_LT(quitting.elapsed(), 2000);
+    EXPECT_TRUE(SettingsSaved());
+}
+
+// A share that goes silent while a file of it plays: the play ends as a read error ends, within the
+// limit of the read that waits, and the sequence waits for the user (had the file ended, the next
+// one would have met the silent share, with its box). The window answers all along: "Lecture" says
+// which drive does not answer, and "&Fermer" ends the program at once and saves.
+TEST_F(NetworkShareTest, ShareThatGoesSilentWhileAFileOfItPlays)
+{
+    Remember("z:\\Music");
+    LaunchOnShare(false);
+    ASSERT_TRUE(WaitFor([&] { return !(window = desktop.MainWindow()).isEmpty(); }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return desktop.WindowState(window) == "Normal"; }, 10000));
+    desktop.Click(window, {48, 44 + 2 + 2 * 16 + 8}, 1); // z:\, Music, Album
+    QThread::msleep(500);
+    desktop.Click(window, {272 + 50, 20 + 2 + 6}, 1); // a.mp3, 20 s long
+    desktop.Click(window, {272 + 57, 491 + 20}, 1);   // "Lecture"
+    ASSERT_TRUE(WaitFor([&] { return Caption() == "a.mp3"; }, 5000));
+    QThread::msleep(500);
+    QFile(QString::fromStdString(DeadMark())).open(QIODevice::WriteOnly);
+
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(DeadMark() + ".read"); }, 10000))
+        << "the play did not read on from the share";
+    QThread::msleep(2000 + 1000);
+    EXPECT_TRUE(Box("a.mp3").isEmpty()) << "the play ended as if the file had ended";
+    desktop.Click(window, {272 + 57, 491 + 20}, 1); // "Lecture"
+    QString box;
+    ASSERT_TRUE(WaitFor([&] { return !(box = Box("a.mp3")).isEmpty(); }, 2000 + 1500)) << "the window froze";
+    desktop.Keys(box, "Return");
+    ASSERT_TRUE(WaitFor([&] { return Box("a.mp3").isEmpty(); }, 3000));
+
+    QElapsedTimer quitting;
+    quitting.start();
+    desktop.Click(window, {558 + 37, 491 + 20}, 1); // "&Fermer"
+    ASSERT_TRUE(Ended(5000)) << "the read that waits held up the exit";
     EXPECT_LT(quitting.elapsed(), 2000);
     EXPECT_TRUE(SettingsSaved());
 }
