@@ -1,6 +1,7 @@
 #include "desktop/TrackInfo.h"
 
 #include "media/TrackTags.h"
+#include "platform/DriveWait.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <QThreadPool>
 #include <QUrl>
 #include <memory>
+#include <new>
+#include <optional>
 
 namespace {
 
@@ -46,7 +49,18 @@ QString CachedCover(const TrackTags& tags)
 
 QVariantMap ReadFields(const std::string& posixPath)
 {
-    const TrackTags tags = ReadTrackTags(posixPath);
+    // A file on a share that stopped answering has no tags to show; the read left waiting holds up
+    // neither this pool's end nor the program's.
+    const std::optional<TrackTags> read = DriveWait::Answer<TrackTags>(posixPath, [posixPath] {
+        try {
+            return ReadTrackTags(posixPath);
+        } catch (const std::bad_alloc&) {
+            return TrackTags{}; // a thread left behind must not throw
+        }
+    });
+    if (!read)
+        return {};
+    const TrackTags& tags = *read;
     QVariantMap fields;
     if (!tags.Title.empty())
         fields.insert("xesam:title", QString::fromStdString(tags.Title));
