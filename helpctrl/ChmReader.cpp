@@ -175,6 +175,11 @@ std::optional<Contents> ReadAll(const std::string& posixPath, std::string& why, 
         return std::nullopt;
     if (WIFEXITED(status) && WEXITSTATUS(status) == ExitOutOfMemory)
         return why = "memory limit reached", std::nullopt;
+    // A crash of the reading program (a fault in the file's library met by a hostile file) is told
+    // apart from a file that it read and found damaged.
+    if (WIFSIGNALED(status))
+        return why = "the reading program crashed (signal " + std::to_string(WTERMSIG(status)) + ")",
+               std::nullopt;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return why = "damaged or unreadable", std::nullopt;
     std::optional<Contents> contents = Parse(*stream);
