@@ -5,7 +5,7 @@
 #include "common/Startup.h"
 #include "desktop/Desktop.h"
 #include "desktop/OpenWith.h"
-#include "desktop/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "desktop/SessionBus.h"
 #include "platform/Application.h"
 #include "platform/DriveWait.h"

@@ -1,4 +1,4 @@
-#include "desktop/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 
 #include <cstdio>
 
