@@ -5,23 +5,12 @@ cd "$(dirname "$0")/.."
 source bench/media/common.sh
 build_mediabench
 
-# A PulseAudio server with the null sink, started here unless one already answers.
-started=0
-if ! pactl info >/dev/null 2>&1; then
-    export QUELMO_SERVICES_DIR=${QUELMO_SERVICES_DIR:-/tmp/quelmo-services-bench}
-    eval "$(scripts/test-services start)"
-    started=1
-fi
-silence_pid=
-cleanup() {
-    [[ -n $silence_pid ]] && kill "$silence_pid" 2>/dev/null || true
-    [[ $started -eq 1 ]] && scripts/test-services stop
-}
-trap cleanup EXIT
+use_sound_server
 
 # The null sink runs, as a desktop's sound device does, at a short latency: the figure is then the
 # player's own (without this the idle null sink holds some 150 ms, which any new sound waits for).
 keep_sink_running
+bench_pids+=("$silence_pid")
 
 tone=$(make_sound wake 60 "sine 440" "-b 128")
 result=$(QUELMO_AUDIO_OUTPUT=pulse "$mediabench" seek "$tone" 20)

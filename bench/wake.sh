@@ -5,21 +5,11 @@ cd "$(dirname "$0")/.."
 source bench/media/common.sh
 build_mediabench
 
-# A PulseAudio server with the null sink, started here unless one already answers.
-started=0
-if ! pactl info >/dev/null 2>&1; then
-    export QUELMO_SERVICES_DIR=${QUELMO_SERVICES_DIR:-/tmp/quelmo-services-bench}
-    eval "$(scripts/test-services start)"
-    started=1
-fi
+use_sound_server
 # The test server has no idle suspension; a desktop's server suspends an idle sink after a few
 # seconds: here after one.
 module=$(pactl load-module module-suspend-on-idle timeout=1)
-cleanup() {
-    pactl unload-module "$module" || true
-    [[ $started -eq 1 ]] && scripts/test-services stop
-}
-trap cleanup EXIT
+trap 'pactl unload-module "$module" || true; bench_cleanup' EXIT
 
 tone=$(make_sound wake 60 "sine 440" "-b 128")
 result=$(QUELMO_AUDIO_OUTPUT=pulse "$mediabench" wake "$tone" 5)

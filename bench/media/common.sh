@@ -98,3 +98,21 @@ make_sweep_pieces() {
     done
     pieces_ms=$total
 }
+
+# use_sound_server: the PulseAudio server with the null sink that answers, else one started here.
+# At the exit the processes in `bench_pids` are stopped, then the server if it was started here;
+# a script that has more to undo sets its own trap and calls bench_cleanup from it.
+bench_pids=()
+bench_server_started=0
+bench_cleanup() {
+    for pid in "${bench_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    if [[ $bench_server_started -eq 1 ]]; then scripts/test-services stop; fi
+}
+use_sound_server() {
+    if ! pactl info >/dev/null 2>&1; then
+        export QUELMO_SERVICES_DIR=${QUELMO_SERVICES_DIR:-/tmp/quelmo-services-bench}
+        eval "$(scripts/test-services start)"
+        bench_server_started=1
+    fi
+    trap bench_cleanup EXIT
+}
