@@ -210,7 +210,9 @@ def check_box_and_close(program, desktop, tree, bus, failures):
         if not player.ended():
             failures.append("Alt+F does not end the program")
         elif player.process.returncode != 0:
-            failures.append(f"the program ends with {player.process.returncode}")
+            with open(player.record, errors="replace") as record:
+                said = [line for line in record if "-> " not in line and "wl_" not in line][-30:]
+            failures.append(f"the program ends with {player.process.returncode}:\n" + "".join(said))
         with open(os.path.join(tree, "home/.config/Quelmo.ini")) as ini:
             if "Index=2" not in ini.read():
                 failures.append("the settings are not saved")
