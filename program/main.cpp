@@ -5,12 +5,12 @@
 #include "common/Startup.h"
 #include "desktop/Desktop.h"
 #include "desktop/OpenWith.h"
-#include "program/ProgramInfo.h"
 #include "desktop/SessionBus.h"
 #include "platform/Application.h"
 #include "platform/DriveWait.h"
 #include "platform/FirstFrame.h"
 #include "platform/HelpKey.h"
+#include "program/ProgramInfo.h"
 
 #include <QFont>
 #include <cstdio>
