@@ -1,11 +1,17 @@
 #include "helpctrl/HelpIcons.h"
 #include "helpctrl/NavigationPanes.h"
 
+#include <QTimer>
 #include <QTreeWidgetItemIterator>
+#include <algorithm>
 
 namespace {
 // Each line keeps the topic it leads to (object path and anchor); books without one keep none.
 constexpr int TopicRole = Qt::UserRole;
+// A large contents is added in slices of this many top-level lines (with their books' lines), one
+// slice per turn of the event loop, so that the window thread is never away from its events for
+// long; a small one is added at once.
+constexpr size_t SliceLines = 500;
 
 std::string TopicOf(const QTreeWidgetItem* item)
 {
@@ -19,14 +25,14 @@ std::string PageOf(const std::string& topic)
 } // namespace
 
 ContentsPane::ContentsPane(const std::vector<SitemapEntry>& entries, ShowTopicFunction show, QWidget* parent)
-    : QTreeWidget(parent), m_Show(std::move(show)), m_Page(HelpIcons::Page()), m_Book(HelpIcons::Book())
+    : QTreeWidget(parent), m_Show(std::move(show)), m_Page(HelpIcons::Page()), m_Book(HelpIcons::Book()),
+      m_Entries(entries)
 {
     setObjectName(QStringLiteral("contents"));
     setHeaderHidden(true);
     setColumnCount(1);
     setUniformRowHeights(true);
-    // The lines are made apart and added at once: one insertion, not one per line.
-    addTopLevelItems(ItemsOf(entries));
+    AddSlice();
     connect(this, &QTreeWidget::itemExpanded, this,
             [](QTreeWidgetItem* item) { item->setIcon(0, HelpIcons::OpenBook()); });
     connect(this, &QTreeWidget::itemCollapsed, this,
@@ -51,7 +57,22 @@ ContentsPane::ContentsPane(const std::vector<SitemapEntry>& entries, ShowTopicFu
     });
 }
 
-QList<QTreeWidgetItem*> ContentsPane::ItemsOf(const std::vector<SitemapEntry>& entries) const
+// Adds the next slice of lines, made apart and added at once (one insertion, not one per line), and
+// asks for the next one. Once all are there, the topic shown meanwhile finds its line.
+void ContentsPane::AddSlice()
+{
+    const size_t end = std::min(m_Added + SliceLines, m_Entries.size());
+    addTopLevelItems(ItemsOf(std::span(m_Entries).subspan(m_Added, end - m_Added)));
+    m_Added = end;
+    if (m_Added < m_Entries.size()) {
+        QTimer::singleShot(0, this, [this] { AddSlice(); });
+        return;
+    }
+    if (!m_Shown.empty())
+        Follow(m_Shown);
+}
+
+QList<QTreeWidgetItem*> ContentsPane::ItemsOf(std::span<const SitemapEntry> entries) const
 {
     QList<QTreeWidgetItem*> items;
     items.reserve(qsizetype(entries.size()));

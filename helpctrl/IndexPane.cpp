@@ -62,6 +62,8 @@ IndexPane::IndexPane(const std::vector<SitemapEntry>& keywords, ShowTopicFunctio
     m_Field->setObjectName(QStringLiteral("indexField"));
     layout->addWidget(m_Field);
     m_List->setObjectName(QStringLiteral("indexList"));
+    // Every line is one line of text: the list need not measure each of thousands.
+    m_List->setUniformItemSizes(true);
     layout->addWidget(m_List);
     auto* showButton = new QPushButton(QStringLiteral("Afficher"), this);
     showButton->setObjectName(QStringLiteral("indexShow"));

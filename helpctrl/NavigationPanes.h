@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 #include <QWidget>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,12 +35,16 @@ public:
     void Follow(const std::string& topic);
 
 private:
-    QList<QTreeWidgetItem*> ItemsOf(const std::vector<SitemapEntry>& entries) const;
+    void AddSlice();
+    QList<QTreeWidgetItem*> ItemsOf(std::span<const SitemapEntry> entries) const;
 
     ShowTopicFunction m_Show;
     QIcon m_Page, m_Book; // drawn once: a large contents has thousands of lines
     std::string m_Shown;  // the topic the window shows
     bool m_Following = false;
+    // The file's contents (the window keeps the file), and how many top-level lines are added.
+    const std::vector<SitemapEntry>& m_Entries;
+    size_t m_Added = 0;
 };
 
 class IndexPane : public QWidget
