@@ -19,13 +19,6 @@ uint32_t Word32(const std::string& data, size_t at)
     return value;
 }
 
-// A NUL-terminated text inside a record; the record's end when the NUL is missing.
-std::string TextAt(const std::string& data, size_t at, size_t end)
-{
-    const size_t nul = data.find('\0', at);
-    return data.substr(at, (nul == std::string::npos || nul > end ? end : nul) - at);
-}
-
 // Everything a file is opened with, decoded from what the reading program sent.
 struct Parts
 {
@@ -174,7 +167,7 @@ std::string ChmFile::TopicOfContext(uint32_t context) const
         const size_t offset = Word32(*table, at + 4);
         if (offset >= strings->size())
             return {};
-        return FindTopic(TextAt(*strings, offset, strings->size()));
+        return FindTopic(ChmTables::TextAt(*strings, offset, strings->size()));
     }
     return {};
 }

@@ -20,14 +20,13 @@ uint16_t Word16(const std::string& data, size_t at)
     return value;
 }
 
-// A NUL-terminated text inside a record; the record's end when the NUL is missing.
+} // namespace
+
 std::string TextAt(const std::string& data, size_t at, size_t end)
 {
     const size_t nul = data.find('\0', at);
     return data.substr(at, (nul == std::string::npos || nul > end ? end : nul) - at);
 }
-
-} // namespace
 
 std::string LowerCase(std::string text)
 {

@@ -5,6 +5,7 @@
 // and the data, after a 32-bit version. Topic names are matched to object paths without regard to
 // case, as help files expect. Plain C++; any thread.
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -30,5 +31,8 @@ using HasObject = std::function<bool(const std::string& lowerPath)>;
 std::string FindTopic(const std::string& name, const HasObject& has);
 
 std::string LowerCase(std::string text);
+
+// A NUL-terminated text of a table, from `at`; up to `end` when the NUL is missing or lies beyond.
+std::string TextAt(const std::string& data, size_t at, size_t end);
 
 } // namespace ChmTables
