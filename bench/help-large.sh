@@ -2,9 +2,8 @@
 # Window thread's longest stall while a huge valid help file opens (200,000 contents entries, 300,000 keywords, a page of 100,000 words), ms
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --preset default >/dev/null
-cmake --build build/default --target helpbench quelmo_hhctrl -j2 >/dev/null
 # The file is compiled once with chmcmd (fp-utils), as such files are made, and kept in the build tree.
+source bench/help/common.sh
 project=build/default/bench/help-large
 if [[ ! -f $project/grand.chm ]]; then
     mkdir -p "$project"
@@ -30,12 +29,6 @@ with open(f"{folder}/grand.hhp", "w") as out:
 PY
     (cd "$project" && chmcmd --no-html-scan grand.hhp >/dev/null)
 fi
-eval "$(scripts/test-services start)"
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-mkdir -p "$home/etc"
-export XDG_CONFIG_HOME="$home" XDG_CONFIG_DIRS="$home/etc" QT_QPA_PLATFORM=xcb
-export QUELMO_HHCTRL="$PWD/build/default/app/hhctrl.ocx"
 result=$(build/default/bench/helpbench "$PWD/$project/grand.chm" 3)
 echo "$result"
 stall=$(sed -n 's/^window thread away from its event loop: at most \([0-9.]*\) ms/\1/p' <<<"$result")
