@@ -12,6 +12,7 @@
 #include <QThread>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -68,6 +69,16 @@ protected:
     // A message box; its title is the program's, or the file that plays.
     QString Box(const QString& title = "Quelmo") const { return desktop.Titled('"' + title + '"', window); }
     QString Caption() const { return desktop.Run("xdotool", {"getwindowname", window}).trimmed(); }
+    // Ends the program as `quit` does: within the limit, although a read still waits, and saved.
+    void ExpectQuickEndThatSaves(const std::function<void()>& quit)
+    {
+        QElapsedTimer quitting;
+        quitting.start();
+        quit();
+        ASSERT_TRUE(Ended(5000)) << "a read that still waits held up the exit";
+        EXPECT_LT(quitting.elapsed(), 2000);
+        EXPECT_TRUE(SettingsSaved());
+    }
     bool SettingsSaved() const
     {
         QFile file(QString::fromStdString(tree / "home/.config/Quelmo.ini"));
@@ -92,12 +103,7 @@ TEST_F(NetworkShareTest, RememberedFolderOnASilentShare)
     ASSERT_TRUE(WaitFor([&] { return Box().isEmpty(); }, 3000));
     QFile::remove(QString::fromStdString(tree / "home/.config/Quelmo.ini"));
 
-    QElapsedTimer quitting;
-    quitting.start();
-    ::kill(pid_t(program.processId()), SIGTERM);
-    ASSERT_TRUE(Ended(5000)) << "a read that still waits held up the exit";
-    EXPECT_LT(quitting.elapsed(), 2000);
-    EXPECT_TRUE(SettingsSaved());
+    ExpectQuickEndThatSaves([&] { ::kill(pid_t(program.processId()), SIGTERM); });
 }
 
 // A share that answered, then went silent: a click on a folder line and "Lecture" on a file line
@@ -127,12 +133,7 @@ TEST_F(NetworkShareTest, FolderAndFileLinesOfAShareThatWentSilent)
         desktop.Keys(box, "Return");
         ASSERT_TRUE(WaitFor([&] { return Box().isEmpty(); }, 3000));
     }
-    QElapsedTimer quitting;
-    quitting.start();
-    desktop.Click(window, {558 + 37, 491 + 20}, 1); // "&Fermer"
-    ASSERT_TRUE(Ended(5000)) << "a read that still waits held up the exit";
-    EXPECT_LT(quitting.elapsed(), 2000);
-    EXPECT_TRUE(SettingsSaved());
+    ExpectQuickEndThatSaves([&] { desktop.Click(window, {558 + 37, 491 + 20}, 1); }); // "&Fermer"
 }
 
 // A share that goes silent while a file of it plays: the play ends as a read error ends, within the
@@ -163,12 +164,7 @@ TEST_F(NetworkShareTest, ShareThatGoesSilentWhileAFileOfItPlays)
     desktop.Keys(box, "Return");
     ASSERT_TRUE(WaitFor([&] { return Box("a.mp3").isEmpty(); }, 3000));
 
-    QElapsedTimer quitting;
-    quitting.start();
-    desktop.Click(window, {558 + 37, 491 + 20}, 1); // "&Fermer"
-    ASSERT_TRUE(Ended(5000)) << "the read that waits held up the exit";
-    EXPECT_LT(quitting.elapsed(), 2000);
-    EXPECT_TRUE(SettingsSaved());
+    ExpectQuickEndThatSaves([&] { desktop.Click(window, {558 + 37, 491 + 20}, 1); }); // "&Fermer"
 }
 
 } // namespace
