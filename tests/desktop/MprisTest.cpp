@@ -14,6 +14,7 @@
 #include <QDBusReply>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -295,6 +296,10 @@ TEST_F(MprisTest, NextWalksPastLinesThatPlayNothing)
     EXPECT_TRUE(WaitFor([&] { return Windows() == 2; })) << "the error box shows";
     ASSERT_TRUE(Run("Next", 2000));
     EXPECT_TRUE(WaitFor([&] { return Status() == "Stopped"; }));
+    // A line whose file has gone shows nothing, and the player already reads "Stopped" since the
+    // line before failed: nothing tells that this Next has been carried out. The next one must not
+    // come first (the window's handlers take pending requests in the middle of their work).
+    QThread::msleep(1000);
     ASSERT_TRUE(Run("Next", 2000));
     EXPECT_TRUE(Plays("a.mp3")) << Status().toStdString() << " " << Title().toStdString();
     EXPECT_EQ(Windows(), 2) << "the box waits for the user";
