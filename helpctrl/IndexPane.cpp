@@ -1,13 +1,16 @@
 #include "helpctrl/NavigationPanes.h"
 #include "helpctrl/TopicText.h"
 
+#include <QAbstractListModel>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace {
 
@@ -54,9 +57,61 @@ void ChooseTopic(QWidget* window, const std::vector<SitemapTopic>& topics, const
 
 } // namespace
 
-IndexPane::IndexPane(const std::vector<SitemapEntry>& keywords, ShowTopicFunction show, QWidget* parent)
-    : QWidget(parent), m_Show(std::move(show)), m_Field(new QLineEdit(this)), m_List(new QListWidget(this))
+// The keywords as the list shows them, sub-keywords set in after theirs. Lines are made when the
+// list draws them: a large index costs nothing to open.
+class IndexPane::Lines : public QAbstractListModel
 {
+public:
+    explicit Lines(const std::vector<SitemapEntry>& keywords)
+    {
+        for (const SitemapEntry& keyword : keywords) {
+            m_Rows.push_back({&keyword, false});
+            for (const SitemapEntry& sub : keyword.Children)
+                m_Rows.push_back({&sub, true});
+        }
+        m_Folded.resize(m_Rows.size());
+    }
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : int(m_Rows.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= m_Rows.size())
+            return {};
+        const Row& row = m_Rows[size_t(index.row())];
+        const QString name = QString::fromStdString(row.Entry->Name);
+        return row.Sub ? QStringLiteral("    ") + name : name;
+    }
+    const SitemapEntry& Keyword(size_t row) const { return *m_Rows[row].Entry; }
+    // The first line whose name starts with `folded` (folded itself), or -1. Names are folded the
+    // first time a search reaches them, and kept.
+    int FirstStartingWith(const std::string& folded)
+    {
+        for (size_t row = 0; row < m_Rows.size(); ++row) {
+            if (!m_Folded[row])
+                m_Folded[row] = TopicText::Fold(Units(QString::fromStdString(m_Rows[row].Entry->Name)));
+            if (m_Folded[row]->compare(0, folded.size(), folded) == 0)
+                return int(row);
+        }
+        return -1;
+    }
+
+private:
+    struct Row
+    {
+        const SitemapEntry* Entry;
+        bool Sub;
+    };
+    std::vector<Row> m_Rows;
+    std::vector<std::optional<std::string>> m_Folded;
+};
+
+IndexPane::IndexPane(const std::vector<SitemapEntry>& keywords, ShowTopicFunction show, QWidget* parent)
+    : QWidget(parent), m_Show(std::move(show)), m_Field(new QLineEdit(this)), m_List(new QListView(this)),
+      m_Lines(new Lines(keywords))
+{
+    m_Lines->setParent(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Tapez le mot-clé à rechercher :"), this));
     m_Field->setObjectName(QStringLiteral("indexField"));
@@ -64,28 +119,16 @@ IndexPane::IndexPane(const std::vector<SitemapEntry>& keywords, ShowTopicFunctio
     m_List->setObjectName(QStringLiteral("indexList"));
     // Every line is one line of text: the list need not measure each of thousands.
     m_List->setUniformItemSizes(true);
+    m_List->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_List->setModel(m_Lines);
     layout->addWidget(m_List);
     auto* showButton = new QPushButton(QStringLiteral("Afficher"), this);
     showButton->setObjectName(QStringLiteral("indexShow"));
     layout->addWidget(showButton, 0, Qt::AlignRight);
-    // Sub-keywords follow their keyword, set in. The lines are added at once: one insertion.
-    QStringList lines;
-    const auto add = [this, &lines](const SitemapEntry& entry, const QString& indent) {
-        const QString name = QString::fromStdString(entry.Name);
-        lines.append(indent + name);
-        m_Keywords.push_back(&entry);
-        m_Folded.push_back(TopicText::Fold(Units(name)));
-    };
-    for (const SitemapEntry& keyword : keywords) {
-        add(keyword, QString());
-        for (const SitemapEntry& sub : keyword.Children)
-            add(sub, QStringLiteral("    "));
-    }
-    m_List->addItems(lines);
     connect(m_Field, &QLineEdit::textEdited, this, &IndexPane::SelectFirstStartingWith);
-    connect(m_Field, &QLineEdit::returnPressed, this, [this] { ShowKeyword(m_List->currentItem()); });
-    connect(m_List, &QListWidget::itemActivated, this, &IndexPane::ShowKeyword);
-    connect(showButton, &QPushButton::clicked, this, [this] { ShowKeyword(m_List->currentItem()); });
+    connect(m_Field, &QLineEdit::returnPressed, this, [this] { ShowKeyword(m_List->currentIndex()); });
+    connect(m_List, &QListView::activated, this, &IndexPane::ShowKeyword);
+    connect(showButton, &QPushButton::clicked, this, [this] { ShowKeyword(m_List->currentIndex()); });
 }
 
 void IndexPane::SelectFirstStartingWith(const QString& typed)
@@ -93,21 +136,18 @@ void IndexPane::SelectFirstStartingWith(const QString& typed)
     const std::string folded = TopicText::Fold(Units(typed.trimmed()));
     if (folded.empty())
         return;
-    for (size_t row = 0; row < m_Folded.size(); ++row) {
-        if (m_Folded[row].compare(0, folded.size(), folded) == 0) {
-            m_List->setCurrentRow(int(row));
-            m_List->scrollToItem(m_List->item(int(row)), QAbstractItemView::PositionAtTop);
-            return;
-        }
+    if (const int row = m_Lines->FirstStartingWith(folded); row >= 0) {
+        const QModelIndex index = m_Lines->index(row);
+        m_List->setCurrentIndex(index);
+        m_List->scrollTo(index, QAbstractItemView::PositionAtTop);
     }
 }
 
-void IndexPane::ShowKeyword(QListWidgetItem* item)
+void IndexPane::ShowKeyword(const QModelIndex& index)
 {
-    const int row = item != nullptr ? m_List->row(item) : -1;
-    if (row < 0 || size_t(row) >= m_Keywords.size())
+    if (!index.isValid())
         return;
-    const std::vector<SitemapTopic>& topics = m_Keywords[size_t(row)]->Topics;
+    const std::vector<SitemapTopic>& topics = m_Lines->Keyword(size_t(index.row())).Topics;
     if (topics.size() == 1)
         m_Show(topics.front().Local, {});
     else if (topics.size() > 1)

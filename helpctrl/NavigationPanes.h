@@ -19,6 +19,7 @@
 
 class QLabel;
 class QLineEdit;
+class QListView;
 class QListWidget;
 class QListWidgetItem;
 
@@ -53,14 +54,14 @@ public:
     IndexPane(const std::vector<SitemapEntry>& keywords, ShowTopicFunction show, QWidget* parent);
 
 private:
+    class Lines;
     void SelectFirstStartingWith(const QString& typed);
-    void ShowKeyword(QListWidgetItem* item);
+    void ShowKeyword(const QModelIndex& index);
 
-    std::vector<const SitemapEntry*> m_Keywords; // in list order, sub-keywords after theirs
-    std::vector<std::string> m_Folded;           // their names folded
     ShowTopicFunction m_Show;
     QLineEdit* m_Field;
-    QListWidget* m_List;
+    QListView* m_List;
+    Lines* m_Lines; // the list's model, owned by the pane
 };
 
 class SearchPane : public QWidget
