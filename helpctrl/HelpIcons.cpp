@@ -95,6 +95,21 @@ QIcon Pane()
     });
 }
 
+// A green arrow pointing left, or right when mirrored: the toolbar's Back and Forward.
+QIcon Arrow(bool right)
+{
+    return Drawn([right](QPainter& p) {
+        if (right) {
+            p.translate(16, 0);
+            p.scale(-1, 1);
+        }
+        p.setPen(QPen(Ink, 0.8));
+        p.setBrush(QColor(60, 140, 60));
+        p.drawPolygon(QPolygonF({QPointF(1.5, 8), QPointF(8, 1.5), QPointF(8, 5.5), QPointF(14.5, 5.5),
+                                 QPointF(14.5, 10.5), QPointF(8, 10.5), QPointF(8, 14.5)}));
+    });
+}
+
 QIcon Home()
 {
     return Drawn([](QPainter& p) {

@@ -13,7 +13,6 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QSplitter>
-#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QWindow>
@@ -129,10 +128,10 @@ void HelpWindow::BuildToolBar()
                        QStringLiteral("Masquer le volet de navigation"));
     m_PaneAction->setVisible(m_Tabs->count() > 0);
     connect(m_PaneAction, &QAction::triggered, this, [this] { SetPaneShown(m_Tabs->isHidden()); });
-    QAction* back = add(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("Précédent"), "back",
+    QAction* back = add(HelpIcons::Arrow(false), QStringLiteral("Précédent"), "back",
                         QKeySequence(Qt::ALT | Qt::Key_Left), QStringLiteral("Page précédente (Alt+Gauche)"));
     QAction* forward =
-        add(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("Suivant"), "forward",
+        add(HelpIcons::Arrow(true), QStringLiteral("Suivant"), "forward",
             QKeySequence(Qt::ALT | Qt::Key_Right), QStringLiteral("Page suivante (Alt+Droite)"));
     QAction* home =
         add(HelpIcons::Home(), QStringLiteral("Accueil"), "home", QKeySequence(Qt::ALT | Qt::Key_Home),
