@@ -46,6 +46,11 @@ public:
     void PlayCurrent();
     void StopIfPlaying();
     static std::string FormatTime(int32_t milliseconds);
+    // The file-list lines a step forward and a step back in the sequence lead to, and any line
+    // number brought round the list; -1 when the list is empty.
+    int32_t NextLine() const;
+    int32_t PreviousLine() const;
+    int32_t RoundTheList(int32_t line) const;
 
     // Settings file.
     void LoadSettings();

@@ -50,6 +50,27 @@ void TForm1::PlayCurrent()
     ++PlayIndex;
 }
 
+// PlayIndex names the line after the one last started (or the line the user chose), so it is the
+// next line whether or not a file plays. The line before is one further back while the sequence
+// holds a file, playing or paused, since that file's line is PlayIndex - 1.
+int32_t TForm1::NextLine() const
+{
+    return RoundTheList(PlayIndex);
+}
+
+int32_t TForm1::PreviousLine() const
+{
+    const TMPMode mode = Media1->GetMode();
+    const bool holdsAFile = PlayActive && (mode == mpPlaying || mode == mpPaused);
+    return RoundTheList(PlayIndex - (holdsAFile ? 2 : 1));
+}
+
+int32_t TForm1::RoundTheList(int32_t line) const
+{
+    const int32_t count = FLB->Count();
+    return count > 0 ? ((line % count) + count) % count : -1;
+}
+
 void TForm1::StopIfPlaying()
 {
     if (Media1->GetMode() != mpPlaying)

@@ -81,22 +81,14 @@ void PlayerRemote::Stop()
     emit Acted();
 }
 
-int PlayerRemote::Wrapped(int line) const
-{
-    const int count = m_Form.FLB->Count();
-    return ((line % count) + count) % count;
-}
-
-// PlayIndex names the line after the one last started (or the one the user chose), so it is the
-// next line whether or not a file plays; the line before is one further back while a file plays or
-// pauses, since that file's line is PlayIndex - 1. A line that started nothing (it failed to open,
-// or its file has gone) leaves PlayIndex on itself: from there Next and Previous move on from that
-// line, so that repeated requests walk the whole list.
+// A line that started nothing (it failed to open, or its file has gone) leaves PlayIndex on itself:
+// from there Next and Previous move on from that line, so that repeated requests walk the whole
+// list. Otherwise the window's sequence says which line is next and which is before.
 void PlayerRemote::Next()
 {
     const int failed = FailedLine();
     if (HasLines())
-        StartLine(Wrapped(failed >= 0 ? failed + 1 : PlayIndex));
+        StartLine(failed >= 0 ? m_Form.RoundTheList(failed + 1) : m_Form.NextLine());
     emit Acted();
 }
 
@@ -104,8 +96,7 @@ void PlayerRemote::Previous()
 {
     const int failed = FailedLine();
     if (HasLines())
-        StartLine(
-            Wrapped(failed >= 0 ? failed - 1 : PlayIndex - (CurrentStatus() == Status::Stopped ? 1 : 2)));
+        StartLine(failed >= 0 ? m_Form.RoundTheList(failed - 1) : m_Form.PreviousLine());
     emit Acted();
 }
 

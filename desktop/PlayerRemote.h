@@ -77,7 +77,5 @@ private:
 
     TMPMode DeviceMode() const;
     int FailedLine() const;
-    // A line number brought into the file list's lines, round and round (the list has lines).
-    int Wrapped(int line) const;
     void StartLine(int line);
 };
