@@ -1,6 +1,6 @@
 #include "app/U_IconTray.h"
 
-#include "platform/Application.h"
+#include "platform/components/Application.h"
 
 #include <QWidget>
 #include <vector>

@@ -1,12 +1,12 @@
 #include "app/principale.h"
 
 #include "common/PathHelpers.h"
-#include "platform/Application.h"
-#include "platform/Glyphs.h"
-#include "platform/IniFiles.h"
-#include "platform/MessageBox.h"
-#include "platform/ScopedFlag.h"
-#include "platform/SpecialFolders.h"
+#include "platform/components/Application.h"
+#include "platform/components/Glyphs.h"
+#include "platform/components/MessageBox.h"
+#include "platform/components/ScopedFlag.h"
+#include "platform/paths/SpecialFolders.h"
+#include "platform/profiles/IniFiles.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -4,7 +4,7 @@
 #include "app/principale.h"
 #include "common/PathHelpers.h"
 #include "fsbrowse/FileCtrl.h"
-#include "platform/Application.h"
+#include "platform/components/Application.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // application-data folder.
 
 #include "app/principale.h"
-#include "platform/FileSystem.h"
-#include "platform/IniFiles.h"
+#include "platform/paths/FileSystem.h"
+#include "platform/profiles/IniFiles.h"
 
 namespace {
 const char* const Section = "Config";

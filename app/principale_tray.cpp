@@ -2,7 +2,7 @@
 
 #include "app/U_IconTray.h"
 #include "app/principale.h"
-#include "platform/Application.h"
+#include "platform/components/Application.h"
 
 void TForm1::BitBtn4Click()
 {

@@ -2,8 +2,8 @@
 
 #include "common/PathHelpers.h"
 #include "common/SharedFolders.h"
-#include "platform/FileSystem.h"
-#include "platform/IniFiles.h"
+#include "platform/paths/FileSystem.h"
+#include "platform/profiles/IniFiles.h"
 
 namespace {
 

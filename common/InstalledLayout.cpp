@@ -1,8 +1,8 @@
 #include "common/InstalledLayout.h"
 
-#include "platform/FileSystem.h"
-#include "platform/Module.h"
-#include "platform/Paths.h"
+#include "platform/paths/FileSystem.h"
+#include "platform/paths/Paths.h"
+#include "platform/services/Module.h"
 
 #include <filesystem>
 

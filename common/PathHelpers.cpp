@@ -1,9 +1,9 @@
 #include "common/PathHelpers.h"
 
-#include "platform/FileSystem.h"
-#include "platform/Module.h"
-#include "platform/Paths.h"
-#include "platform/SpecialFolders.h"
+#include "platform/paths/FileSystem.h"
+#include "platform/paths/Paths.h"
+#include "platform/paths/SpecialFolders.h"
+#include "platform/services/Module.h"
 
 char LastChar(const std::string& text)
 {

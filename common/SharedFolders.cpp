@@ -2,10 +2,10 @@
 
 #include "common/InstalledLayout.h"
 #include "common/PathHelpers.h"
-#include "platform/FileSystem.h"
-#include "platform/Module.h"
-#include "platform/SpecialFolders.h"
-#include "platform/TextPath.h"
+#include "platform/paths/FileSystem.h"
+#include "platform/paths/SpecialFolders.h"
+#include "platform/paths/TextPath.h"
+#include "platform/services/Module.h"
 
 #include <QString>
 

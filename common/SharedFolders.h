@@ -8,7 +8,7 @@
 // "commun.ini", section, key or number falls back as told below, and folder creation failures are
 // ignored. UI thread only (they read the emulated current directory).
 
-#include "platform/Version.h"
+#include "platform/services/Version.h"
 
 #include <cstdint>
 #include <string>

@@ -7,7 +7,7 @@
 #include "desktop/MprisService.h"
 #include "desktop/OpenWith.h"
 #include "desktop/PlayerRemote.h"
-#include "platform/FirstFrame.h"
+#include "platform/components/FirstFrame.h"
 
 #include <QGuiApplication>
 

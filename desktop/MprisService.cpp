@@ -5,8 +5,8 @@
 #include "desktop/TrackInfo.h"
 #include "media/AudioOutput.h"
 #include "mpris_adaptors.h"
-#include "platform/Application.h"
-#include "platform/Paths.h"
+#include "platform/components/Application.h"
+#include "platform/paths/Paths.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>

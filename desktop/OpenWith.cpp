@@ -3,9 +3,9 @@
 #include "app/principale.h"
 #include "desktop/MprisService.h"
 #include "desktop/PlayerRemote.h"
-#include "platform/Application.h"
-#include "platform/FileSystem.h"
-#include "platform/Paths.h"
+#include "platform/components/Application.h"
+#include "platform/paths/FileSystem.h"
+#include "platform/paths/Paths.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

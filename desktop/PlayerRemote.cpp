@@ -1,7 +1,7 @@
 #include "desktop/PlayerRemote.h"
 
 #include "app/principale.h"
-#include "platform/Application.h"
+#include "platform/components/Application.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "desktop/TrackInfo.h"
 
 #include "media/TrackTags.h"
-#include "platform/DriveWait.h"
+#include "platform/paths/DriveWait.h"
 
 #include <QCryptographicHash>
 #include <QDir>

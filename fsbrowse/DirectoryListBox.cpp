@@ -3,11 +3,11 @@
 #include "fsbrowse/DriveComboBox.h"
 #include "fsbrowse/FileCtrl.h"
 #include "fsbrowse/FileListBox.h"
-#include "platform/CurrentDir.h"
-#include "platform/FileSystem.h"
-#include "platform/Label.h"
-#include "platform/ScopedFlag.h"
-#include "platform/Volumes.h"
+#include "platform/components/Label.h"
+#include "platform/components/ScopedFlag.h"
+#include "platform/paths/CurrentDir.h"
+#include "platform/paths/FileSystem.h"
+#include "platform/paths/Volumes.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -4,11 +4,11 @@
 #include "fsbrowse/FileCtrl.h"
 #include "fsbrowse/FileListBox.h"
 #include "fsbrowse/ListLines.h"
-#include "platform/Application.h"
-#include "platform/CurrentDir.h"
-#include "platform/Drives.h"
-#include "platform/TextPath.h"
-#include "platform/Volumes.h"
+#include "platform/components/Application.h"
+#include "platform/paths/CurrentDir.h"
+#include "platform/paths/Drives.h"
+#include "platform/paths/TextPath.h"
+#include "platform/paths/Volumes.h"
 
 #include <QAbstractItemView>
 #include <QPainter>

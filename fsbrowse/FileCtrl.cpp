@@ -1,12 +1,12 @@
 #include "fsbrowse/FileCtrl.h"
 
-#include "platform/CurrentDir.h"
-#include "platform/DriveWait.h"
-#include "platform/Exceptions.h"
-#include "platform/FileSystem.h"
-#include "platform/Glyphs.h"
-#include "platform/Paths.h"
-#include "platform/WinError.h"
+#include "platform/components/Glyphs.h"
+#include "platform/paths/CurrentDir.h"
+#include "platform/paths/DriveWait.h"
+#include "platform/paths/FileSystem.h"
+#include "platform/paths/Paths.h"
+#include "platform/services/Exceptions.h"
+#include "platform/services/WinError.h"
 
 #include <QCollator>
 #include <QFontMetrics>

@@ -6,7 +6,7 @@
 // case mapping, glyph loading with a transparent colour, and the font's line height. UI thread
 // only, like the emulated current directory these helpers read and change.
 
-#include "platform/TextPath.h"
+#include "platform/paths/TextPath.h"
 
 #include <QFont>
 #include <QPixmap>

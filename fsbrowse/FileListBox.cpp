@@ -3,10 +3,10 @@
 #include "fsbrowse/DirectoryListBox.h"
 #include "fsbrowse/DriveComboBox.h"
 #include "fsbrowse/FileCtrl.h"
-#include "platform/CurrentDir.h"
-#include "platform/Exceptions.h"
-#include "platform/FileSystem.h"
-#include "platform/Volumes.h"
+#include "platform/paths/CurrentDir.h"
+#include "platform/paths/FileSystem.h"
+#include "platform/paths/Volumes.h"
+#include "platform/services/Exceptions.h"
 
 #include <QGuiApplication>
 #include <QPainter>

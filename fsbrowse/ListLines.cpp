@@ -1,7 +1,7 @@
 #include "fsbrowse/ListLines.h"
 
 #include "fsbrowse/FileCtrl.h"
-#include "platform/Application.h"
+#include "platform/components/Application.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

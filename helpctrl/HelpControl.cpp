@@ -1,9 +1,9 @@
 // The help control's entry points: "HtmlHelpA", "HtmlHelpW" and "HtmlHelpSetPathResolver" (see
-// platform/HtmlHelpApi.h). Each request names a compiled help file; the control keeps one window
+// platform/services/HtmlHelpApi.h). Each request names a compiled help file; the control keeps one window
 // per file and answers with that window, or with no window when the file or the topic is missing.
 
 #include "helpctrl/HelpWindow.h"
-#include "platform/HtmlHelpApi.h"
+#include "platform/services/HtmlHelpApi.h"
 
 #include <QApplication>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "helpctrl/HelpLog.h"
 
-#include "platform/HtmlHelpApi.h"
+#include "platform/services/HtmlHelpApi.h"
 
 namespace {
 HtmlHelpDebugLog g_Writer = nullptr;

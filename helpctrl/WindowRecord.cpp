@@ -1,6 +1,6 @@
 #include "helpctrl/WindowRecord.h"
 
-#include "platform/RegularFile.h"
+#include "platform/profiles/RegularFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "media/DriveFile.h"
 
-#include "platform/DriveWait.h"
+#include "platform/paths/DriveWait.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #pragma once
 // Basic idea: a file opened for reading whose every read is limited in time, so that a network
 // drive whose server has gone away never holds the thread that reads (the UI thread at open, the
-// device's worker while playing) for more than DriveWait's limit (platform/DriveWait.h). The file
+// device's worker while playing) for more than DriveWait's limit (platform/paths/DriveWait.h). The file
 // is opened and read in blocks of a few seconds of sound, each through DriveWait; reads are served
 // from the block last read. A read the drive does not answer in time fails as a read error does;
 // the thread that still waits for it keeps the block it fills and the open file, which closes

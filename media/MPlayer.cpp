@@ -1,8 +1,8 @@
 #include "media/MPlayer.h"
 
 #include "media/MciDevice.h"
-#include "platform/Application.h"
-#include "platform/Exceptions.h"
+#include "platform/components/Application.h"
+#include "platform/services/Exceptions.h"
 
 using namespace Mci;
 

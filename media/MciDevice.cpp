@@ -1,7 +1,7 @@
 #include "media/MciDevice.h"
 
 #include "media/SoundDevice.h"
-#include "platform/Paths.h"
+#include "platform/paths/Paths.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -2,15 +2,15 @@
 // loop, and the exit in reverse order (Startup.h).
 
 #include "app/principale.h"
-#include "common/Startup.h"
 #include "desktop/Desktop.h"
 #include "desktop/OpenWith.h"
 #include "desktop/SessionBus.h"
-#include "platform/Application.h"
-#include "platform/DriveWait.h"
-#include "platform/FirstFrame.h"
-#include "platform/HelpKey.h"
+#include "platform/components/Application.h"
+#include "platform/components/FirstFrame.h"
+#include "platform/components/HelpKey.h"
+#include "platform/paths/DriveWait.h"
 #include "program/ProgramInfo.h"
+#include "program/Startup.h"
 
 #include <QFont>
 #include <cstdio>

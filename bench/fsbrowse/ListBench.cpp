@@ -5,9 +5,9 @@
 
 #include "fsbrowse/DirectoryListBox.h"
 #include "fsbrowse/FileListBox.h"
-#include "platform/Application.h"
-#include "platform/Drives.h"
-#include "platform/Paths.h"
+#include "platform/components/Application.h"
+#include "platform/paths/Drives.h"
+#include "platform/paths/Paths.h"
 
 #include <QElapsedTimer>
 #include <cstdio>

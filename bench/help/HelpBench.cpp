@@ -8,10 +8,10 @@
 //   helpbench damaged FILE   opens FILE and says whether it failed cleanly (no window), in ms
 // The control is the one $QUELMO_HHCTRL names.
 
-#include "common/HelpLoader.h"
-#include "platform/Application.h"
-#include "platform/Paths.h"
-#include "platform/WindowHandle.h"
+#include "helphost/HelpLoader.h"
+#include "platform/components/Application.h"
+#include "platform/components/WindowHandle.h"
+#include "platform/paths/Paths.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

@@ -17,8 +17,8 @@
 
 #include "bench/media/Boundaries.h"
 #include "media/MPlayer.h"
-#include "platform/Application.h"
-#include "platform/Paths.h"
+#include "platform/components/Application.h"
+#include "platform/paths/Paths.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

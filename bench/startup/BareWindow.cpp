@@ -1,7 +1,7 @@
 // The reference for the start-up benchmark: a bare Qt window of the player's size, whose first
 // frame is reported and followed by the end the same way as the player's.
 
-#include "platform/FirstFrame.h"
+#include "platform/components/FirstFrame.h"
 
 #include <QApplication>
 #include <QWidget>

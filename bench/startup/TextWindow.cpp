@@ -3,7 +3,7 @@
 // built from Qt's own widgets, whose first frame is reported the same way as the player's. It
 // shows what drawing a window with text costs over a bare one, which no start-up can avoid.
 
-#include "platform/FirstFrame.h"
+#include "platform/components/FirstFrame.h"
 
 #include <QApplication>
 #include <QComboBox>

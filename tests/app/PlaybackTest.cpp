@@ -3,8 +3,8 @@
 // click while playing, missing, damaged and unplayable files, and the time display.
 
 #include "PlayerFixture.h"
-#include "platform/Application.h"
-#include "platform/CurrentDir.h"
+#include "platform/components/Application.h"
+#include "platform/paths/CurrentDir.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

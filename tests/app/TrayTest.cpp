@@ -3,8 +3,8 @@
 
 #include "TestSupport.h"
 #include "app/principale.h"
-#include "platform/Application.h"
-#include "platform/TrayIcon.h"
+#include "platform/components/Application.h"
+#include "platform/components/TrayIcon.h"
 
 #include <QMenu>
 #include <QSignalSpy>

@@ -4,8 +4,8 @@
 // one c:\ProgramData, the "Windows folder" c:\sys, and the system reports a current version.
 
 #include "TestSupport.h"
-#include "platform/Module.h"
-#include "platform/Version.h"
+#include "platform/services/Module.h"
+#include "platform/services/Version.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

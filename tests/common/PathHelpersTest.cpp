@@ -3,7 +3,7 @@
 #include "common/PathHelpers.h"
 
 #include "TestSupport.h"
-#include "platform/SpecialFolders.h"
+#include "platform/paths/SpecialFolders.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 
 #include "CommonEnvironment.h"
 #include "common/InstalledLayout.h"
-#include "platform/CurrentDir.h"
-#include "platform/Paths.h"
+#include "platform/paths/CurrentDir.h"
+#include "platform/paths/Paths.h"
 
 #include <filesystem>
 #include <vector>

@@ -6,7 +6,7 @@
 
 #include "PlayerFixture.h"
 #include "desktop/PlayerRemote.h"
-#include "platform/Application.h"
+#include "platform/components/Application.h"
 
 #include <QApplication>
 #include <QKeyEvent>

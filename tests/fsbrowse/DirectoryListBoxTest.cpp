@@ -9,8 +9,8 @@
 #include "fsbrowse/DriveComboBox.h"
 #include "fsbrowse/FileCtrl.h"
 #include "fsbrowse/FileListBox.h"
-#include "platform/CurrentDir.h"
-#include "platform/Label.h"
+#include "platform/components/Label.h"
+#include "platform/paths/CurrentDir.h"
 
 #include <QSignalSpy>
 #include <QTest>

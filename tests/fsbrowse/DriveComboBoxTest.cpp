@@ -7,8 +7,8 @@
 #include "TestSupport.h"
 #include "fsbrowse/DirectoryListBox.h"
 #include "fsbrowse/FileCtrl.h"
-#include "platform/CurrentDir.h"
-#include "platform/Volumes.h"
+#include "platform/paths/CurrentDir.h"
+#include "platform/paths/Volumes.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -5,9 +5,9 @@
 
 #include "FsbrowseTestSupport.h"
 #include "TestSupport.h"
-#include "platform/CurrentDir.h"
-#include "platform/Exceptions.h"
-#include "platform/Volumes.h"
+#include "platform/paths/CurrentDir.h"
+#include "platform/paths/Volumes.h"
+#include "platform/services/Exceptions.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

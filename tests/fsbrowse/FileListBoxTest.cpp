@@ -6,10 +6,10 @@
 #include "FsbrowseTestSupport.h"
 #include "TestSupport.h"
 #include "fsbrowse/FileCtrl.h"
-#include "platform/Application.h"
-#include "platform/CurrentDir.h"
-#include "platform/FileSystem.h"
-#include "platform/Paths.h"
+#include "platform/components/Application.h"
+#include "platform/paths/CurrentDir.h"
+#include "platform/paths/FileSystem.h"
+#include "platform/paths/Paths.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>

@@ -3,7 +3,7 @@
 // exception a call raises, and a locale for the lists' order.
 
 #include "fsbrowse/ListLines.h"
-#include "platform/Exceptions.h"
+#include "platform/services/Exceptions.h"
 
 #include <QImage>
 #include <QLocale>

@@ -3,12 +3,12 @@
 // help steps of start-up and exit from end to end.
 
 #include "HelpTestSupport.h"
-#include "common/DebugLog.h"
-#include "common/HelpLoader.h"
-#include "common/HelpProbe.h"
-#include "common/HelpSteps.h"
-#include "common/HookHelpSystem.h"
-#include "platform/WindowHandle.h"
+#include "helphost/DebugLog.h"
+#include "helphost/HelpLoader.h"
+#include "helphost/HelpProbe.h"
+#include "helphost/HelpSteps.h"
+#include "helphost/HookHelpSystem.h"
+#include "platform/components/WindowHandle.h"
 
 #include <QApplication>
 #include <QTest>

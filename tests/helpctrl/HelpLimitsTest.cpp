@@ -5,9 +5,9 @@
 // log says.
 
 #include "HelpTestSupport.h"
-#include "common/HelpSteps.h"
 #include "helpctrl/ChmStream.h"
-#include "platform/Application.h"
+#include "helphost/HelpSteps.h"
+#include "platform/components/Application.h"
 
 #include <QApplication>
 #include <QListView>

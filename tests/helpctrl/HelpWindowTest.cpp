@@ -4,9 +4,9 @@
 // window's remembered place.
 
 #include "HelpTestSupport.h"
-#include "common/HelpLoader.h"
-#include "common/HookHelpSystem.h"
-#include "platform/WindowHandle.h"
+#include "helphost/HelpLoader.h"
+#include "helphost/HookHelpSystem.h"
+#include "platform/components/WindowHandle.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 
 #include "MediaTestSupport.h"
 #include "media/MPlayer.h"
-#include "platform/Exceptions.h"
+#include "platform/services/Exceptions.h"
 
 #include <QSignalSpy>
 #include <functional>

@@ -6,7 +6,7 @@
 #include "TestSupport.h"
 #include "media/MPlayer.h"
 #include "media/Mpg123Decoder.h"
-#include "platform/Application.h"
+#include "platform/components/Application.h"
 
 #include <QElapsedTimer>
 #include <cstdlib>

@@ -6,7 +6,7 @@
 #include "TestSupport.h"
 #include "media/MPlayer.h"
 #include "media/Mpg123Decoder.h"
-#include "platform/Exceptions.h"
+#include "platform/services/Exceptions.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

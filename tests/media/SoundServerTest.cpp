@@ -6,7 +6,7 @@
 #include "SoundCapture.h"
 #include "TestSupport.h"
 #include "media/MPlayer.h"
-#include "platform/Exceptions.h"
+#include "platform/services/Exceptions.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

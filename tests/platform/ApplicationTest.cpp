@@ -1,10 +1,10 @@
 // The application object: the standard error box and the handler guard.
 
-#include "platform/Application.h"
+#include "platform/components/Application.h"
 
 #include "TestSupport.h"
-#include "platform/Exceptions.h"
-#include "platform/Timer.h"
+#include "platform/components/Timer.h"
+#include "platform/services/Exceptions.h"
 
 #include <QTest>
 #include <QTimer>

@@ -1,10 +1,10 @@
 // The emulated current directory: one per drive, and failures that carry Windows error codes and
 // change nothing, on a real temporary tree.
 
-#include "platform/CurrentDir.h"
+#include "platform/paths/CurrentDir.h"
 
 #include "PathsFixture.h"
-#include "platform/WinError.h"
+#include "platform/services/WinError.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

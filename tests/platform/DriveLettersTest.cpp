@@ -3,10 +3,10 @@
 // foreign assignments file; copies of the program started together; and a QUELMO_DRIVES table that
 // would hide the user's home or names a letter twice.
 
-#include "platform/DriveLetters.h"
+#include "platform/paths/DriveLetters.h"
 
 #include "TestSupport.h"
-#include "platform/Drives.h"
+#include "platform/paths/Drives.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,9 +1,9 @@
 // The drive table: one read from a QUELMO_DRIVES text, and the one built from this system's mounts.
 
-#include "platform/Drives.h"
+#include "platform/paths/Drives.h"
 
 #include "TestSupport.h"
-#include "platform/DriveWait.h"
+#include "platform/paths/DriveWait.h"
 
 #include <future>
 #include <gtest/gtest.h>

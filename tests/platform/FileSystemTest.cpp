@@ -1,9 +1,9 @@
 // Attributes and the case-blind pattern search, on real temporary trees.
 
-#include "platform/FileSystem.h"
+#include "platform/paths/FileSystem.h"
 
 #include "TestSupport.h"
-#include "platform/WinError.h"
+#include "platform/services/WinError.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

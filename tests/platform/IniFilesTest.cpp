@@ -1,10 +1,10 @@
 // Profile files on real temporary files: the reading rules, rewrites that keep every other line,
 // integers, and writes that fail without losing anything.
 
-#include "platform/IniFiles.h"
+#include "platform/profiles/IniFiles.h"
 
 #include "TestSupport.h"
-#include "platform/Exceptions.h"
+#include "platform/services/Exceptions.h"
 
 #include <csignal>
 #include <filesystem>

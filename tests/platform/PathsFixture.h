@@ -4,7 +4,7 @@
 // any one test file (and outside an anonymous namespace, so both files name the same fixture).
 
 #include "TestSupport.h"
-#include "platform/Drives.h"
+#include "platform/paths/Drives.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,14 +1,14 @@
 // Path texts: expansion, the translation to POSIX paths and back, and odd names, on real temporary
 // trees.
 
-#include "platform/Paths.h"
+#include "platform/paths/Paths.h"
 
 #include "PathsFixture.h"
 #include "TestSupport.h"
-#include "platform/CurrentDir.h"
-#include "platform/Drives.h"
-#include "platform/FileSystem.h"
-#include "platform/WinError.h"
+#include "platform/paths/CurrentDir.h"
+#include "platform/paths/Drives.h"
+#include "platform/paths/FileSystem.h"
+#include "platform/services/WinError.h"
 
 #include <gtest/gtest.h>
 

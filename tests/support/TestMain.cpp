@@ -1,7 +1,7 @@
 // A GoogleTest main with the program's application object, for tests of widgets and handlers.
 
-#include "platform/Application.h"
-#include "platform/DriveLetters.h"
+#include "platform/components/Application.h"
+#include "platform/paths/DriveLetters.h"
 
 #include <QFont>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "platform/CurrentDir.h"
+#include "platform/paths/CurrentDir.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -2,8 +2,8 @@
 // Helpers shared by the test programs: temporary trees, a drive table pointed at them, and a
 // recorder that answers message boxes instead of showing them.
 
-#include "platform/Drives.h"
-#include "platform/MessageBox.h"
+#include "platform/components/MessageBox.h"
+#include "platform/paths/Drives.h"
 
 #include <filesystem>
 #include <functional>
