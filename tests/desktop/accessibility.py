@@ -1,14 +1,15 @@
 #!/usr/bin/python3
-"""The built player's window as a screen reader meets it: the program runs under the tests' X server
-and session bus with its accessibility bridge on, and the test reads the accessibility tree (AT-SPI)
-that the desktop's accessibility bus carries: the window is a frame, every control has its French
+"""The built player's window as a screen reader meets it: the program runs on an X server and a
+session bus of the test's own with its accessibility bridge on, and the test reads the
+accessibility tree (AT-SPI) that the desktop's accessibility bus carries: the window is a frame, every control has its French
 name, the drive list is "Lecteurs" with the current drive as its value (the label above it shows the
 source folder and is not its name), and the tree holds nothing the user cannot reach.
 
-Usage: accessibility.py PROGRAM. Exit 0 on success, 1 on failure, 77 when the test services are not
-running outside CI."""
+Usage: accessibility.py PROGRAM. Exit 0 on success, 1 on failure, 77 when Xvfb or dbus-daemon is
+missing outside CI."""
 
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -110,22 +111,31 @@ def private_session_bus():
     return bus
 
 
+def private_x_server():
+    """An X server of the test's own: no other test's window stands where this one is looked for.
+    Returns the server process; its display is in the environment from then on."""
+    server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    os.environ["DISPLAY"] = ":" + server.stdout.readline().strip()
+    return server
+
+
 def main(program):
-    if not os.environ.get("DISPLAY") or not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
-        if os.environ.get("CI") == "true":
-            print("no X server or session bus: scripts/test-services start must run first")
-            return 1
-        print('needs eval "$(scripts/test-services start)"')
-        return 77
+    missing = [tool for tool in ("Xvfb", "dbus-daemon") if shutil.which(tool) is None]
+    if missing:
+        print("missing:", ", ".join(missing))
+        return 1 if os.environ.get("CI") == "true" else 77
+    server = private_x_server()
     bus = private_session_bus()
     global pyatspi
-    import pyatspi as bindings
-    pyatspi = bindings
     try:
+        import pyatspi as bindings
+        pyatspi = bindings
         return run(program)
     finally:
-        bus.terminate()
-        bus.wait(10)
+        for process in (bus, server):
+            process.terminate()
+            process.wait(10)
 
 
 def run(program):

@@ -9,6 +9,7 @@
 #include "platform/components/Application.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
@@ -96,10 +97,14 @@ class MediaInterrupt : public MediaDevice, public ::testing::WithParamInterface<
 TEST_P(MediaInterrupt, EndsThePendingPlayExactlyOnce)
 {
     OpenTone("1500_1200");
+    QElapsedTimer sincePlay;
+    sincePlay.start();
     PlayWithNotify();
     ASSERT_TRUE(WaitFor([&] { return Media.GetPosition() > 50; }));
     GetParam().Interrupt(Media);
-    Settle(1500); // longer than the file: a stray end-of-file completion would show
+    ASSERT_TRUE(WaitFor([&] { return Done.Seen.size() >= GetParam().Expected.size(); }));
+    // A stray end-of-file completion would come once the file's 1.2 s had played: wait past that.
+    Settle(int(std::max<qint64>(0, 1200 + 200 - sincePlay.elapsed())));
     EXPECT_EQ(Done.Seen, GetParam().Expected);
 }
 

@@ -12,11 +12,12 @@
 // What a tool prints on its standard output, run to its end (at most ten seconds), trimmed.
 QString RunTool(const QString& program, const QStringList& arguments);
 
-// Points the program at a temporary tree, on the X server of the environment: drive c is the tree,
-// y: holds the rest of the system (the user's home and the program's folder), and the user's and
-// the machine-wide application-data folders are "home/.config" and "etc" in the tree.
+// Points the program at a temporary tree: drive c is the tree, y: holds the rest of the system (the
+// user's home and the program's folder), and the user's and the machine-wide application-data
+// folders are "home/.config" and "etc" in the tree. A program bound for the suite's X server gets
+// an X server of the test's own instead (and DISPLAY names it from then on, for the X tools).
 void UseTreeAsSystem(QProcessEnvironment& env, const TempTree& tree);
 
-// The main window of the running program, looked for by its process on the X server of DISPLAY
-// (another test's copy may run on the same display); empty when none came within 15 seconds.
+// The main window of the running program, looked for by its process on the X server of DISPLAY;
+// empty when none came within 15 seconds.
 QString WaitForProgramWindow(const QProcess& program);
