@@ -22,8 +22,6 @@ namespace {
 constexpr int DefaultWidth = 860;
 constexpr int DefaultHeight = 600;
 constexpr int DefaultPaneWidth = 240;
-// A remembered place is used when at least this much of the window lands on a screen.
-constexpr int MinVisible = 48;
 
 // The frame the window manager puts around windows: the frame of a window already on the screen
 // (the player's), or of `window` itself once it is shown; none before any window is.
@@ -57,8 +55,7 @@ QRect FitToScreens(QRect place, const QMargins& frame)
 
 HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file)
     : m_File(std::move(file)), m_Splitter(new QSplitter(Qt::Horizontal, this)),
-      m_Tabs(new QTabWidget(m_Splitter)), m_View(new HelpView(*m_File, m_Splitter)),
-      m_PaneWidth(DefaultPaneWidth)
+      m_Tabs(new QTabWidget(m_Splitter)), m_View(new HelpView(*m_File, m_Splitter))
 {
     setObjectName(QStringLiteral("HelpWindow"));
     const std::string& title = m_File->Title();
@@ -154,8 +151,8 @@ void HelpWindow::ShowTopic(const std::string& topic)
 {
     Show(topic, {});
     // A window the user closed opens again where it was, as a new one would.
-    if (m_WasShown && !isVisible())
-        Place(m_Place);
+    if (m_WasShown && !isVisible() && restoreGeometry(m_Place))
+        KeepOnScreens();
     if (isMinimized())
         showNormal();
     show();
@@ -174,14 +171,21 @@ void HelpWindow::SetPaneShown(bool shown)
     if (m_Tabs->count() == 0)
         return;
     if (!shown && !m_Tabs->isHidden())
-        m_PaneWidth = m_Splitter->sizes().value(0, m_PaneWidth);
+        m_PaneState = m_Splitter->saveState();
     m_Tabs->setVisible(shown);
     if (shown)
-        m_Splitter->setSizes({m_PaneWidth, std::max(1, m_Splitter->width() - m_PaneWidth)});
+        ShowPaneAsItWas();
     m_PaneShown = shown;
     m_PaneAction->setText(shown ? QStringLiteral("Masquer") : QStringLiteral("Afficher"));
     m_PaneAction->setToolTip(shown ? QStringLiteral("Masquer le volet de navigation")
                                    : QStringLiteral("Afficher le volet de navigation"));
+}
+
+// The pane takes the width it last had, or its first width; the topic takes the rest.
+void HelpWindow::ShowPaneAsItWas()
+{
+    if (m_PaneState.isEmpty() || !m_Splitter->restoreState(m_PaneState))
+        m_Splitter->setSizes({DefaultPaneWidth, std::max(1, m_Splitter->width() - DefaultPaneWidth)});
 }
 
 bool HelpWindow::eventFilter(QObject* watched, QEvent* event)
@@ -213,26 +217,23 @@ void HelpWindow::Restore()
 {
     resize(DefaultWidth, DefaultHeight);
     const std::optional<WindowRecord> record = LoadWindowRecord();
-    if (!record)
+    if (!record || !restoreGeometry(record->Geometry)) {
+        resize(DefaultWidth, DefaultHeight);
         return;
-    Place(record->Geometry);
-    m_PaneWidth = record->PaneWidth;
+    }
+    KeepOnScreens();
+    m_PaneState = record->Splitter;
     m_PaneShown = record->PaneShown;
 }
 
-void HelpWindow::Place(const QRect& remembered)
+// Qt puts a saved geometry back onto today's screens; the window is also kept within their
+// available area, frame included, so that a foreign record never makes it too large.
+void HelpWindow::KeepOnScreens()
 {
-    const QRect place = FitToScreens(remembered, FrameMargins(windowHandle()));
-    const auto screens = QGuiApplication::screens();
-    const bool onScreen = std::any_of(screens.begin(), screens.end(), [&place](const QScreen* screen) {
-        const QRect seen = screen->availableGeometry().intersected(place);
-        return seen.width() >= MinVisible && seen.height() >= MinVisible;
-    });
-    // A place on no screen of today (a screen since unplugged) keeps only its size.
-    if (onScreen)
-        setGeometry(place);
-    else
-        resize(place.size());
+    if (isMaximized() || isFullScreen())
+        return;
+    if (const QRect fitted = FitToScreens(geometry(), FrameMargins(windowHandle())); fitted != geometry())
+        setGeometry(fitted);
 }
 
 void HelpWindow::showEvent(QShowEvent* event)
@@ -242,7 +243,7 @@ void HelpWindow::showEvent(QShowEvent* event)
         return;
     // The pane's width is set once the window has its size, so the topic takes the rest.
     m_WasShown = true;
-    m_Splitter->setSizes({m_PaneWidth, std::max(1, m_Splitter->width() - m_PaneWidth)});
+    ShowPaneAsItWas();
     SetPaneShown(m_PaneShown);
 }
 
@@ -257,8 +258,8 @@ void HelpWindow::Save()
     if (!m_WasShown)
         return;
     if (!m_Tabs->isHidden())
-        m_PaneWidth = m_Splitter->sizes().value(0, m_PaneWidth);
-    const bool whole = isMaximized() || isFullScreen();
-    m_Place = FitToScreens(whole ? normalGeometry() : geometry(), FrameMargins(windowHandle()));
-    SaveWindowRecord({m_Place, m_PaneWidth, m_PaneShown});
+        m_PaneState = m_Splitter->saveState();
+    KeepOnScreens();
+    m_Place = saveGeometry();
+    SaveWindowRecord({m_Place, m_PaneState, m_PaneShown});
 }

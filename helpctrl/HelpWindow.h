@@ -41,9 +41,10 @@ private:
     void BuildToolBar();
     void Show(const std::string& topic, std::vector<std::string> words);
     void SetPaneShown(bool shown);
+    void ShowPaneAsItWas();
     void Print();
     void Restore();
-    void Place(const QRect& remembered);
+    void KeepOnScreens();
     void Save();
 
     std::unique_ptr<ChmFile> m_File;
@@ -52,8 +53,8 @@ private:
     HelpView* m_View;
     ContentsPane* m_Contents = nullptr;
     QAction* m_PaneAction = nullptr;
-    QRect m_Place; // where the window was when last closed
-    int m_PaneWidth;
+    QByteArray m_Place;     // where the window was when last closed (its saved geometry)
+    QByteArray m_PaneState; // the splitter's state while the pane was last shown
     bool m_PaneShown = true;
     bool m_WasShown = false;
     bool m_InFrench = false;

@@ -1,18 +1,19 @@
 #pragma once
-// Basic idea: where the help window was when it was last closed: its size and position, the width
-// of its navigation pane and whether the pane was shown. One record for the control, in the file
-// "Quelmo/hhctrl.ini" of the user's application-data folder ($XDG_CONFIG_HOME, else ~/.config),
-// read only when it is a small regular file, written whole or not at all (a link stays a link). A record that
-// is missing, unreadable or damaged (a key missing, a value that is no number or out of range) reads as no
-// record, and the window opens as it does the first time. UI thread only.
+// Basic idea: where the help window was when it was last closed: its geometry and the state of the
+// splitter between the navigation pane and the topic, as Qt saves them, and whether the pane was
+// shown. One record for the control, kept with QSettings in the file "Quelmo/hhctrl.ini" of the
+// user's application-data folder ($XDG_CONFIG_HOME, else ~/.config). The file is read and written
+// only when it is missing or a small regular file (a FIFO, a device or a huge file is left alone);
+// a link stays a link. A record that is missing, unreadable or damaged reads as no record, and the
+// window opens as it does the first time. UI thread only.
 
-#include <QRect>
+#include <QByteArray>
 #include <optional>
 
 struct WindowRecord
 {
-    QRect Geometry; // the window's inside, without the frame
-    int PaneWidth = 0;
+    QByteArray Geometry; // QWidget::saveGeometry
+    QByteArray Splitter; // QSplitter::saveState, taken while the pane was shown
     bool PaneShown = true;
 };
 

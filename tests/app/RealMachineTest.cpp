@@ -5,6 +5,9 @@
 
 #include "XDesktop.h"
 
+#include <QDataStream>
+#include <QSettings>
+#include <QWidget>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -141,8 +144,13 @@ TEST_F(RealMachineTest, SettingsSurviveKilledWritesLinksAndOversizedRecords)
     tree.WriteFile("dotfiles/lecteurs.txt", "quelmo-drive-letters 1\ngeneration 1\nm 1 uuid:feedface\n");
     std::filesystem::create_symlink("../../dotfiles/lecteurs.txt", tree / "home/.config/Quelmo-lecteurs.txt");
     // A help window record far larger than the 1024 × 768 screen.
-    tree.WriteFile("home/.config/Quelmo/hhctrl.ini",
-                   "[Fenetre]\nX=0\nY=0\nWidth=20000\nHeight=20000\nPane=240\nPaneShown=1\n");
+    {
+        QWidget huge;
+        huge.setGeometry(0, 0, 20000, 20000);
+        QSettings record(QString::fromStdString(tree / "home/.config/Quelmo/hhctrl.ini"),
+                         QSettings::IniFormat);
+        record.setValue("Fenetre/Geometry", huge.saveGeometry());
+    }
 
     ASSERT_NO_FATAL_FAILURE(Launch());
     EXPECT_FALSE(tree.Exists("home/.config/Quelmo.ini.k3Xq9Z")) << "the leftover is removed at the start";
@@ -159,9 +167,18 @@ TEST_F(RealMachineTest, SettingsSurviveKilledWritesLinksAndOversizedRecords)
     EXPECT_EQ(tree.ReadFile("home/.config/Quelmo.ini.backup"), "[Config]\n");
     EXPECT_TRUE(std::filesystem::is_symlink(tree / "home/.config/Quelmo-lecteurs.txt"));
     EXPECT_NE(tree.ReadFile("dotfiles/lecteurs.txt").find("m 1 uuid:feedface"), std::string::npos);
-    const std::string record = tree.ReadFile("home/.config/Quelmo/hhctrl.ini");
-    EXPECT_EQ(record.find("Width=20000"), std::string::npos) << record;
-    EXPECT_EQ(record.find("Height=20000"), std::string::npos) << record;
+    // The record kept is of a window within the screen: its normal geometry follows the magic
+    // number, the version and the frame in the bytes QWidget::saveGeometry writes.
+    QByteArray saved =
+        QSettings(QString::fromStdString(tree / "home/.config/Quelmo/hhctrl.ini"), QSettings::IniFormat)
+            .value("Fenetre/Geometry")
+            .toByteArray();
+    QDataStream stream(saved);
+    quint32 magic = 0;
+    quint16 major = 0, minor = 0;
+    QRect frame, normal;
+    stream >> magic >> major >> minor >> frame >> normal;
+    EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(frame)) << frame.width() << "×" << frame.height();
 }
 
 } // namespace

@@ -331,9 +331,9 @@ TEST_F(HelpWindowTest, WindowComesBackAsItWasLeftAndADamagedRecordIsIgnored)
     EXPECT_EQ(window->findChild<QAction*>("pane")->text(), "Afficher");
     CloseHelpWindows();
 
-    for (const char* damaged :
-         {"[Fenetre]\nX=1\nY=1\nWidth=abc\nHeight=400\nPane=10\nPaneShown=1\n",
-          "[Fenetre]\nX=1\nY=1\nWidth=-5\nHeight=400\nPane=10\nPaneShown=1\n", "\x01\x02garbage", ""}) {
+    // Damaged records, and one of the form of earlier versions.
+    for (const char* damaged : {"[Fenetre]\nGeometry=@ByteArray(abc)\nPaneShown=0\n", "\x01\x02garbage\n[[=",
+                                "", "[Fenetre]\nX=1\nY=1\nWidth=700\nHeight=400\nPane=10\nPaneShown=0\n"}) {
         World.Tree.WriteFile("home/.config/Quelmo/hhctrl.ini", damaged);
         window = Open(10);
         ASSERT_NE(window, nullptr);
