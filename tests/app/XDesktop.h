@@ -46,7 +46,10 @@ public:
                 process->setStandardOutputFile(QProcess::nullDevice());
         }
         m_Server.setProcessEnvironment(m_Env);
-        m_Server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        // -noreset: the server would otherwise reset when its last client leaves and pick its
+        // display anew, under the clients that come next.
+        m_Server.start("Xvfb",
+                       {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
         if (!m_Server.waitForStarted() || !WaitFor([&] { return m_Server.canReadLine(); }, 10000))
             return "Xvfb";
         m_Env.insert("DISPLAY", ":" + QString::fromUtf8(m_Server.readLine()).trimmed());

@@ -114,7 +114,9 @@ def private_session_bus():
 def private_x_server():
     """An X server of the test's own: no other test's window stands where this one is looked for.
     Returns the server process; its display is in the environment from then on."""
-    server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+    # -noreset: the server would otherwise reset when its last client leaves and pick its display
+    # anew, under the clients that come next.
+    server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     os.environ["DISPLAY"] = ":" + server.stdout.readline().strip()
     return server

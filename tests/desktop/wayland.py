@@ -280,7 +280,9 @@ def private_session_bus():
 def private_x_server():
     """An X server of the test's own for the nested compositor: the keys typed for it go to no
     other test's window."""
-    server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+    # -noreset: the server would otherwise reset when its last client leaves and pick its display
+    # anew, under the clients that come next.
+    server = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     os.environ["DISPLAY"] = ":" + server.stdout.readline().strip()
     return server

@@ -32,8 +32,10 @@ public:
             ::dup2(pipe[1], 3); // dup2 clears close-on-exec on the copy
             const int null = ::open("/dev/null", O_WRONLY);
             ::dup2(null, 2);
+            // -noreset: the server would otherwise reset when its last client leaves and pick
+            // its display anew, under the clients that come next.
             ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                     static_cast<char*>(nullptr));
+                     "-noreset", static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(pipe[1]);
