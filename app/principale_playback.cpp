@@ -5,6 +5,7 @@
 #include "common/PathHelpers.h"
 #include "fsbrowse/FileCtrl.h"
 #include "platform/components/Application.h"
+#include "texts/French.h"
 
 namespace {
 
@@ -169,10 +170,10 @@ void TForm1::Timer1Timer()
         }
         case mpPaused:
             LabInfo2->SetFontStyle(true, false);
-            LabInfo2->SetCaption("( Pause )");
+            LabInfo2->SetCaption(Texts::PausedLabel);
             break;
         default:
-            LabInfo2->SetCaption("- - - / - - -");
+            LabInfo2->SetCaption(Texts::NoPositionLabel);
             break;
         }
     });

@@ -5,6 +5,7 @@
 #include "helpctrl/HelpView.h"
 #include "helpctrl/NavigationPanes.h"
 #include "helpctrl/WindowRecord.h"
+#include "texts/French.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -96,19 +97,21 @@ void HelpWindow::BuildPanes()
     };
     if (!m_File->Contents().empty()) {
         m_Contents = new ContentsPane(m_File->Contents(), show, m_Tabs);
-        m_Tabs->addTab(m_Contents, QStringLiteral("Sommaire"));
+        m_Tabs->addTab(m_Contents, QString::fromUtf8(Texts::HelpContentsTab));
     }
     if (!m_File->Keywords().empty())
-        m_Tabs->addTab(new IndexPane(m_File->Keywords(), show, m_Tabs), QStringLiteral("Index"));
+        m_Tabs->addTab(new IndexPane(m_File->Keywords(), show, m_Tabs),
+                       QString::fromUtf8(Texts::HelpIndexTab));
     if (!m_File->Search().Topics().empty())
-        m_Tabs->addTab(new SearchPane(m_File->Search(), show, m_Tabs), QStringLiteral("Rechercher"));
+        m_Tabs->addTab(new SearchPane(m_File->Search(), show, m_Tabs),
+                       QString::fromUtf8(Texts::HelpSearchTab));
     // A file with nothing to navigate by shows its topics alone.
     m_Tabs->setVisible(m_Tabs->count() > 0);
 }
 
 void HelpWindow::BuildToolBar()
 {
-    QToolBar* bar = addToolBar(QStringLiteral("Barre d’outils"));
+    QToolBar* bar = addToolBar(QString::fromUtf8(Texts::HelpToolbar));
     bar->setObjectName(QStringLiteral("toolbar"));
     bar->setMovable(false);
     bar->toggleViewAction()->setVisible(false);
@@ -121,21 +124,18 @@ void HelpWindow::BuildToolBar()
         action->setToolTip(tip);
         return action;
     };
-    m_PaneAction = add(HelpIcons::Pane(), QStringLiteral("Masquer"), "pane", QKeySequence(),
-                       QStringLiteral("Masquer le volet de navigation"));
+    m_PaneAction = add(HelpIcons::Pane(), QString::fromUtf8(Texts::HelpHidePane), "pane", QKeySequence(),
+                       QString::fromUtf8(Texts::HelpHidePaneTip));
     m_PaneAction->setVisible(m_Tabs->count() > 0);
     connect(m_PaneAction, &QAction::triggered, this, [this] { SetPaneShown(m_Tabs->isHidden()); });
-    QAction* back = add(HelpIcons::Arrow(false), QStringLiteral("Précédent"), "back",
-                        QKeySequence(Qt::ALT | Qt::Key_Left), QStringLiteral("Page précédente (Alt+Gauche)"));
-    QAction* forward =
-        add(HelpIcons::Arrow(true), QStringLiteral("Suivant"), "forward",
-            QKeySequence(Qt::ALT | Qt::Key_Right), QStringLiteral("Page suivante (Alt+Droite)"));
-    QAction* home =
-        add(HelpIcons::Home(), QStringLiteral("Accueil"), "home", QKeySequence(Qt::ALT | Qt::Key_Home),
-            QStringLiteral("Page d’accueil de l’aide (Alt+Origine)"));
-    QAction* print =
-        add(HelpIcons::Print(), QStringLiteral("Imprimer"), "print", QKeySequence(Qt::CTRL | Qt::Key_P),
-            QStringLiteral("Imprimer la page affichée (Ctrl+P)"));
+    QAction* back = add(HelpIcons::Arrow(false), QString::fromUtf8(Texts::HelpBack), "back",
+                        QKeySequence(Qt::ALT | Qt::Key_Left), QString::fromUtf8(Texts::HelpBackTip));
+    QAction* forward = add(HelpIcons::Arrow(true), QString::fromUtf8(Texts::HelpForward), "forward",
+                           QKeySequence(Qt::ALT | Qt::Key_Right), QString::fromUtf8(Texts::HelpForwardTip));
+    QAction* home = add(HelpIcons::Home(), QString::fromUtf8(Texts::HelpHome), "home",
+                        QKeySequence(Qt::ALT | Qt::Key_Home), QString::fromUtf8(Texts::HelpHomeTip));
+    QAction* print = add(HelpIcons::Print(), QString::fromUtf8(Texts::HelpPrint), "print",
+                         QKeySequence(Qt::CTRL | Qt::Key_P), QString::fromUtf8(Texts::HelpPrintTip));
     back->setEnabled(false);
     forward->setEnabled(false);
     home->setEnabled(!m_File->DefaultTopic().empty());
@@ -176,9 +176,10 @@ void HelpWindow::SetPaneShown(bool shown)
     if (shown)
         ShowPaneAsItWas();
     m_PaneShown = shown;
-    m_PaneAction->setText(shown ? QStringLiteral("Masquer") : QStringLiteral("Afficher"));
-    m_PaneAction->setToolTip(shown ? QStringLiteral("Masquer le volet de navigation")
-                                   : QStringLiteral("Afficher le volet de navigation"));
+    m_PaneAction->setText(shown ? QString::fromUtf8(Texts::HelpHidePane)
+                                : QString::fromUtf8(Texts::HelpShowPane));
+    m_PaneAction->setToolTip(shown ? QString::fromUtf8(Texts::HelpHidePaneTip)
+                                   : QString::fromUtf8(Texts::HelpShowPaneTip));
 }
 
 // The pane takes the width it last had, or its first width; the topic takes the rest.
@@ -206,7 +207,7 @@ void HelpWindow::Print()
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(m_View->documentTitle().isEmpty() ? windowTitle() : m_View->documentTitle());
     QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Imprimer la rubrique"));
+    dialog.setWindowTitle(QString::fromUtf8(Texts::HelpPrintTitle));
     if (m_View->textCursor().hasSelection())
         dialog.setOption(QAbstractPrintDialog::PrintSelection);
     if (dialog.exec() == QDialog::Accepted)

@@ -1,5 +1,6 @@
 #include "helpctrl/NavigationPanes.h"
 #include "helpctrl/TopicText.h"
+#include "texts/French.h"
 
 #include <QAbstractListModel>
 #include <QDialog>
@@ -31,9 +32,9 @@ void ChooseTopic(QWidget* window, const std::vector<SitemapTopic>& topics, const
     auto* dialog = new QDialog(window);
     dialog->setObjectName(QStringLiteral("topicChooser"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QStringLiteral("Rubriques trouvées"));
+    dialog->setWindowTitle(QString::fromUtf8(Texts::HelpTopicsFound));
     auto* layout = new QVBoxLayout(dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Cliquez sur une rubrique, puis sur Afficher :"), dialog));
+    layout->addWidget(new QLabel(QString::fromUtf8(Texts::HelpChooseTopic), dialog));
     auto* list = new QListWidget(dialog);
     list->setObjectName(QStringLiteral("topicChoices"));
     for (const SitemapTopic& topic : topics)
@@ -41,8 +42,8 @@ void ChooseTopic(QWidget* window, const std::vector<SitemapTopic>& topics, const
     list->setCurrentRow(0);
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(dialog);
-    buttons->addButton(QStringLiteral("Afficher"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
+    buttons->addButton(QString::fromUtf8(Texts::HelpShow), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QString::fromUtf8(Texts::HelpCancel), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
@@ -113,7 +114,7 @@ IndexPane::IndexPane(const std::vector<SitemapEntry>& keywords, ShowTopicFunctio
 {
     m_Lines->setParent(this);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Tapez le mot-clé à rechercher :"), this));
+    layout->addWidget(new QLabel(QString::fromUtf8(Texts::HelpIndexPrompt), this));
     m_Field->setObjectName(QStringLiteral("indexField"));
     layout->addWidget(m_Field);
     m_List->setObjectName(QStringLiteral("indexList"));
@@ -122,7 +123,7 @@ IndexPane::IndexPane(const std::vector<SitemapEntry>& keywords, ShowTopicFunctio
     m_List->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_List->setModel(m_Lines);
     layout->addWidget(m_List);
-    auto* showButton = new QPushButton(QStringLiteral("Afficher"), this);
+    auto* showButton = new QPushButton(QString::fromUtf8(Texts::HelpShow), this);
     showButton->setObjectName(QStringLiteral("indexShow"));
     layout->addWidget(showButton, 0, Qt::AlignRight);
     connect(m_Field, &QLineEdit::textEdited, this, &IndexPane::SelectFirstStartingWith);

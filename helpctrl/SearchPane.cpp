@@ -1,4 +1,5 @@
 #include "helpctrl/NavigationPanes.h"
+#include "texts/French.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,12 +14,12 @@ constexpr int TopicRole = Qt::UserRole;
 QString StatusOf(size_t words, size_t found)
 {
     if (words == 0)
-        return QStringLiteral("Tapez un ou plusieurs mots.");
+        return QString::fromUtf8(Texts::HelpTypeWords);
     if (found == 0)
-        return QStringLiteral("Aucune rubrique trouvée.");
+        return QString::fromUtf8(Texts::HelpNoTopicFound);
     if (found == 1)
-        return QStringLiteral("1 rubrique trouvée.");
-    return QStringLiteral("%1 rubriques trouvées.").arg(found);
+        return QString::fromUtf8(Texts::HelpOneTopicFound);
+    return QString::fromUtf8(Texts::HelpTopicsFoundCount).arg(found);
 }
 } // namespace
 
@@ -27,17 +28,17 @@ SearchPane::SearchPane(const SearchIndex& search, ShowTopicFunction show, QWidge
       m_Status(new QLabel(this)), m_Results(new QListWidget(this))
 {
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Tapez les mots à rechercher :"), this));
+    layout->addWidget(new QLabel(QString::fromUtf8(Texts::HelpSearchPrompt), this));
     m_Field->setObjectName(QStringLiteral("searchField"));
     layout->addWidget(m_Field);
-    auto* searchButton = new QPushButton(QStringLiteral("Rechercher"), this);
+    auto* searchButton = new QPushButton(QString::fromUtf8(Texts::HelpSearchButton), this);
     searchButton->setObjectName(QStringLiteral("searchButton"));
     layout->addWidget(searchButton, 0, Qt::AlignRight);
     m_Status->setObjectName(QStringLiteral("searchStatus"));
     layout->addWidget(m_Status);
     m_Results->setObjectName(QStringLiteral("searchResults"));
     layout->addWidget(m_Results);
-    auto* showButton = new QPushButton(QStringLiteral("Afficher"), this);
+    auto* showButton = new QPushButton(QString::fromUtf8(Texts::HelpShow), this);
     showButton->setObjectName(QStringLiteral("searchShow"));
     layout->addWidget(showButton, 0, Qt::AlignRight);
     connect(m_Field, &QLineEdit::returnPressed, this, &SearchPane::Search);

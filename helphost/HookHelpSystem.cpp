@@ -10,6 +10,7 @@
 #include "platform/services/Exceptions.h"
 #include "platform/services/Shell.h"
 #include "platform/services/WinError.h"
+#include "texts/French.h"
 
 #include <QApplication>
 #include <QThread>
@@ -20,7 +21,7 @@ std::unique_ptr<THookHelpSystem> HelpSystemHook;
 namespace {
 
 // The program's own texts for the help result codes.
-const char* const NotInstalledText = "MS Html Help is not installed on this PC.";
+const char* const NotInstalledText = Texts::HelpNotInstalled;
 const char* const KeyHHMissingText = "System file KeyHH.EXE was not found in the Windows folder.";
 const char* const HHExeMissingText = "System file HH.EXE was not found in the Windows folder.";
 const char* const UnknownErrorText = "Unknown error returned by HHHelpContext";

@@ -3,6 +3,7 @@
 #include "media/MciDevice.h"
 #include "platform/components/Application.h"
 #include "platform/services/Exceptions.h"
+#include "texts/French.h"
 
 using namespace Mci;
 
@@ -44,7 +45,7 @@ void TMediaPlayer::Loaded()
 void TMediaPlayer::CheckOpen() const
 {
     if (!m_Opened)
-        throw EMCIDeviceError("Aucun périphérique MCI ouvert");
+        throw EMCIDeviceError(Texts::NoDeviceOpen);
 }
 
 uint32_t TMediaPlayer::WaitFirstFlags()

@@ -2,6 +2,7 @@
 
 #include "media/SoundDevice.h"
 #include "platform/paths/Paths.h"
+#include "texts/French.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -25,22 +26,21 @@ struct ErrorText
 };
 
 constexpr ErrorText ErrorTexts[] = {
-    {MCIERR_INVALID_DEVICE_ID, "Aucun périphérique n'est ouvert sous cet identificateur."},
-    {MCIERR_UNRECOGNIZED_COMMAND, "Le périphérique ne connaît pas cette commande."},
-    {MCIERR_INVALID_DEVICE_NAME,
-     "Type de périphérique inconnu : seuls les fichiers MP3 peuvent être ouverts."},
-    {MCIERR_OUT_OF_MEMORY, "Mémoire insuffisante pour ouvrir le fichier."},
-    {MCIERR_MISSING_PARAMETER, "Il manque un paramètre à la commande."},
-    {MCIERR_UNSUPPORTED_FUNCTION, "Ce périphérique ne prend pas en charge cette commande."},
-    {MCIERR_FILE_NOT_FOUND, "Fichier introuvable. Vérifiez le nom du fichier et son chemin."},
-    {MCIERR_OUTOFRANGE, "La position demandée est en dehors du fichier."},
-    {MCIERR_FILE_NOT_READABLE, "Le fichier ne peut pas être lu : accès refusé ou erreur de lecture."},
-    {MCIERR_BAD_TIME_FORMAT, "Ce format de temps n'est pas pris en charge par le périphérique."},
-    {MCIERR_NONAPPLICABLE_FUNCTION, "Cette commande ne s'applique pas dans l'état actuel du périphérique."},
-    {MCIERR_INVALID_FILE, "Le fichier n'est pas un fichier MP3 lisible, ou il est endommagé."},
-    {MCIERR_FILENAME_REQUIRED, "Aucun nom de fichier n'a été indiqué."},
-    {MCIERR_NO_AUDIO_OUTPUT, "Aucune sortie audio n'est disponible : le son ne peut pas être joué."},
-    {MCIERR_OUTPUT_NOT_ANSWERING, "Le serveur de son ne répond pas : le son ne peut pas être joué."},
+    {MCIERR_INVALID_DEVICE_ID, Texts::MciInvalidDeviceId},
+    {MCIERR_UNRECOGNIZED_COMMAND, Texts::MciUnrecognizedCommand},
+    {MCIERR_INVALID_DEVICE_NAME, Texts::MciInvalidDeviceName},
+    {MCIERR_OUT_OF_MEMORY, Texts::MciOutOfMemory},
+    {MCIERR_MISSING_PARAMETER, Texts::MciMissingParameter},
+    {MCIERR_UNSUPPORTED_FUNCTION, Texts::MciUnsupportedFunction},
+    {MCIERR_FILE_NOT_FOUND, Texts::MciFileNotFound},
+    {MCIERR_OUTOFRANGE, Texts::MciOutOfRange},
+    {MCIERR_FILE_NOT_READABLE, Texts::MciFileNotReadable},
+    {MCIERR_BAD_TIME_FORMAT, Texts::MciBadTimeFormat},
+    {MCIERR_NONAPPLICABLE_FUNCTION, Texts::MciNonApplicableFunction},
+    {MCIERR_INVALID_FILE, Texts::MciInvalidFile},
+    {MCIERR_FILENAME_REQUIRED, Texts::MciFilenameRequired},
+    {MCIERR_NO_AUDIO_OUTPUT, Texts::MciNoAudioOutput},
+    {MCIERR_OUTPUT_NOT_ANSWERING, Texts::MciOutputNotAnswering},
 };
 
 // The completion a play request is waiting for.

@@ -2,6 +2,7 @@
 
 #include "platform/components/Application.h"
 #include "platform/services/Exceptions.h"
+#include "texts/French.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -53,9 +54,9 @@ void TTrayIcon::SetInTray(bool visible)
     if (visible == m_Visible)
         return;
     if (visible && !AddToArea())
-        throw EOutOfResources("Impossible de créer l'icône de notification de shell");
+        throw EOutOfResources(Texts::CannotCreateTrayIcon);
     if (!visible && !RemoveFromArea())
-        throw EOutOfResources("Impossible de supprimer l'icône de notification de shell");
+        throw EOutOfResources(Texts::CannotDeleteTrayIcon);
     m_Visible = visible;
 }
 

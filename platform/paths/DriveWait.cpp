@@ -2,6 +2,7 @@
 
 #include "platform/paths/Drives.h"
 #include "platform/paths/Paths.h"
+#include "texts/French.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -109,11 +110,11 @@ std::string SilentDriveMessage(const std::string& pathText)
         return {};
     const DriveInfo* drive = DriveTable::Current().FindByPosix(posix);
     if (drive == nullptr)
-        return "Le lecteur ne répond pas";
+        return Texts::UnknownDriveNotAnswering;
     std::string name = std::string(1, drive->Letter) + ":";
     if (!drive->RemoteName.empty())
         name += " (" + drive->RemoteName + ")";
-    return "Le lecteur " + name + " ne répond pas";
+    return Texts::Fill(Texts::DriveNotAnswering, name);
 }
 
 } // namespace DriveWait

@@ -4,6 +4,7 @@
 #include "platform/profiles/RegularFile.h"
 #include "platform/services/Exceptions.h"
 #include "platform/services/WinError.h"
+#include "texts/French.h"
 
 #include <QString>
 #include <cerrno>
@@ -194,7 +195,7 @@ std::string Stored(const std::string& value)
 
 [[noreturn]] void WriteFailed(const std::string& fileName)
 {
-    throw EIniFileException("Impossible d'écrire dans " + fileName);
+    throw EIniFileException(Texts::Fill(Texts::CannotWrite, fileName));
 }
 
 // Writes the whole file beside itself and renames it over the old one. A write that changes nothing

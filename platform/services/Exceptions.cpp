@@ -1,28 +1,28 @@
 #include "platform/services/Exceptions.h"
 
-#include <cstdio>
+#include "texts/French.h"
+
+#include <string>
 
 std::string InOutErrorMessage(int errorCode)
 {
     switch (errorCode) {
     case 2:
-        return "Fichier introuvable";
+        return Texts::FileNotFound;
     case 3:
-        return "Nom de fichier incorrect";
+        return Texts::InvalidFileName;
     case 4:
-        return "Trop de fichiers ouverts";
+        return Texts::TooManyOpenFiles;
     case 5:
-        return "Accès au fichier refusé";
+        return Texts::AccessDenied;
     case 100:
-        return "Lecture au-delà de la fin de fichier";
+        return Texts::ReadPastEnd;
     case 101:
-        return "Disque plein";
+        return Texts::DiskFull;
     case 106:
-        return "Saisie numérique incorrecte";
+        return Texts::InvalidNumber;
     default:
-        char text[64];
-        std::snprintf(text, sizeof text, "Erreur E/S %d", errorCode);
-        return text;
+        return Texts::Fill(Texts::InOutError, std::to_string(errorCode));
     }
 }
 
