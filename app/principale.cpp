@@ -7,6 +7,7 @@
 #include "platform/components/ScopedFlag.h"
 #include "platform/paths/SpecialFolders.h"
 #include "platform/profiles/IniFiles.h"
+#include "texts/French.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -99,7 +100,7 @@ TForm1::~TForm1()
 
 std::string TForm1::AboutText()
 {
-    return std::string("Quelmo v1.3 - Dovrenne - 01/2009 - ") + PublisherAddress;
+    return Texts::Fill(Texts::AboutText, PublisherAddress);
 }
 
 void TForm1::FormCreate()
@@ -205,7 +206,7 @@ void TForm1::Button1Click()
     RunHandler([] {
         MessageBoxRequest request;
         request.Text = AboutText();
-        request.Caption = "Information";
+        request.Caption = Texts::AboutCaption;
         request.Icon = MessageIcon::Information;
         request.CenterOnScreen = true;
         request.HelpContext = 0;

@@ -1,5 +1,7 @@
 #include "desktop/SessionBus.h"
 
+#include "texts/French.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -172,9 +174,7 @@ void SetAsideIfSilent()
     // An address of a kind the bus library does not know: every connection fails at once, where
     // an unset address would send it looking for the same silent bus.
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-    std::fputs("quelmo : le bus de session ne répond pas ; le lecteur démarre sans lui (MPRIS et "
-               "accessibilité désactivés).\n",
-               stderr);
+    std::fputs(Texts::SessionBusSilent, stderr);
 }
 
 } // namespace SessionBus

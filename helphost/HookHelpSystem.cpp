@@ -22,9 +22,9 @@ namespace {
 
 // The program's own texts for the help result codes.
 const char* const NotInstalledText = Texts::HelpNotInstalled;
-const char* const KeyHHMissingText = "System file KeyHH.EXE was not found in the Windows folder.";
-const char* const HHExeMissingText = "System file HH.EXE was not found in the Windows folder.";
-const char* const UnknownErrorText = "Unknown error returned by HHHelpContext";
+const char* const KeyHHMissingText = Texts::HelpKeyHHMissing;
+const char* const HHExeMissingText = Texts::HelpHHExeMissing;
+const char* const UnknownErrorText = Texts::HelpUnknownError;
 
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to)
 {

@@ -1,5 +1,7 @@
 #include "program/ProgramInfo.h"
 
+#include "texts/French.h"
+
 #include <cstdio>
 
 namespace ProgramInfo {
@@ -11,16 +13,7 @@ std::string VersionText()
 
 std::string UsageText()
 {
-    return "Utilisation : quelmo [-debug] [FICHIER.mp3]\n"
-           "Lecteur MP3 Quelmo : choisissez un dossier, puis « Lecture ».\n"
-           "\n"
-           "  FICHIER.mp3     joue ce fichier (chemin ou URL file://) depuis son dossier ;\n"
-           "                  un lecteur déjà ouvert le reçoit et passe au premier plan\n"
-           "  -debug, /debug  écrit le journal de l'aide (HHDebug.txt) à côté du programme\n"
-           "  --help          affiche cette aide et quitte\n"
-           "  --version       affiche la version et quitte\n"
-           "\n"
-           "Les autres arguments sont ignorés. Voir aussi : man quelmo\n";
+    return Texts::Usage;
 }
 
 std::optional<std::string> InfoRequested(const std::vector<std::string>& arguments)

@@ -64,6 +64,41 @@ inline constexpr char MciOutputNotAnswering[] =
 // The help, when its control cannot be loaded (in English, as the help system words it).
 inline constexpr char HelpNotInstalled[] = "MS Html Help is not installed on this PC.";
 
+// The help system's own messages when the help cannot be shown (in English, as above).
+inline constexpr char HelpKeyHHMissing[] = "System file KeyHH.EXE was not found in the Windows folder.";
+inline constexpr char HelpHHExeMissing[] = "System file HH.EXE was not found in the Windows folder.";
+inline constexpr char HelpUnknownError[] = "Unknown error returned by HHHelpContext";
+
+// The about box.
+inline constexpr char AboutCaption[] = "Information";
+inline constexpr char AboutText[] = "Quelmo v1.3 - Dovrenne - 01/2009 - %1"; // the publisher's address
+
+// What the program writes on its standard error and output: a drive table it refuses, a session
+// bus that does not answer, and its --help.
+inline constexpr char DriveTableLetterTwice[] = "quelmo : table QUELMO_DRIVES refusée : la lettre %1: y "
+                                                "figure deux fois. La table normale des lecteurs est "
+                                                "utilisée.\n";
+inline constexpr char DriveTableHidesFolders[] =
+    "quelmo : table QUELMO_DRIVES refusée : c: n'y est pas « / » et aucun de ses lecteurs ne contient %1 ; "
+    "ajoutez-en un, par exemple « y=/ ». La table normale des lecteurs est utilisée.\n";
+inline constexpr char HomeFolderWords[] = "le dossier personnel";
+inline constexpr char ProgramFolderWords[] = "le dossier du programme";
+inline constexpr char NeitherWord[] = " ni ";
+inline constexpr char SessionBusSilent[] =
+    "quelmo : le bus de session ne répond pas ; le lecteur démarre sans lui "
+    "(MPRIS et accessibilité désactivés).\n";
+inline constexpr char Usage[] =
+    "Utilisation : quelmo [-debug] [FICHIER.mp3]\n"
+    "Lecteur MP3 Quelmo : choisissez un dossier, puis « Lecture ».\n"
+    "\n"
+    "  FICHIER.mp3     joue ce fichier (chemin ou URL file://) depuis son dossier ;\n"
+    "                  un lecteur déjà ouvert le reçoit et passe au premier plan\n"
+    "  -debug, /debug  écrit le journal de l'aide (HHDebug.txt) à côté du programme\n"
+    "  --help          affiche cette aide et quitte\n"
+    "  --version       affiche la version et quitte\n"
+    "\n"
+    "Les autres arguments sont ignorés. Voir aussi : man quelmo\n";
+
 // The messages a user meets and the help's page of error messages explains.
 inline constexpr const char* Documented[] = {
     MciFileNotFound,       MciInvalidFile,       MciFileNotReadable,   MciNoAudioOutput,

@@ -2,6 +2,7 @@
 
 #include "platform/paths/DriveLetters.h"
 #include "platform/services/Module.h"
+#include "texts/French.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -280,24 +281,21 @@ std::string RefusalOf(const DriveTable& table)
     const std::vector<DriveInfo>& drives = table.Drives();
     for (size_t i = 1; i < drives.size(); ++i)
         if (drives[i].Letter == drives[i - 1].Letter)
-            return std::string("quelmo : table QUELMO_DRIVES refusée : la lettre ") + drives[i].Letter +
-                   ": y figure deux fois. La table normale des lecteurs est utilisée.\n";
+            return Texts::Fill(Texts::DriveTableLetterTwice, std::string(1, drives[i].Letter));
     const DriveInfo* c = table.Find('c');
     if (c != nullptr && c->Root == "/")
         return {};
     std::string hidden;
-    const std::pair<std::string, const char*> folders[] = {{HomeFolder(), "le dossier personnel"},
-                                                           {ProgramFolder(), "le dossier du programme"}};
+    const std::pair<std::string, const char*> folders[] = {{HomeFolder(), Texts::HomeFolderWords},
+                                                           {ProgramFolder(), Texts::ProgramFolderWords}};
     for (const auto& [folder, words] : folders) {
         if (folder.empty() || table.FindByPosix(folder) != nullptr)
             continue;
-        hidden += std::string(hidden.empty() ? "" : " ni ") + words + " (" + folder + ")";
+        hidden += std::string(hidden.empty() ? "" : Texts::NeitherWord) + words + " (" + folder + ")";
     }
     if (hidden.empty())
         return {};
-    return "quelmo : table QUELMO_DRIVES refusée : c: n'y est pas « / » et aucun de ses "
-           "lecteurs ne contient " +
-           hidden + " ; ajoutez-en un, par exemple « y=/ ». La table normale des lecteurs est utilisée.\n";
+    return Texts::Fill(Texts::DriveTableHidesFolders, hidden);
 }
 
 std::string ReadWholeFile(const std::string& path)
