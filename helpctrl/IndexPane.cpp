@@ -63,7 +63,7 @@ void ChooseTopic(QWidget* window, const std::vector<SitemapTopic>& topics, const
 class IndexPane::Lines : public QAbstractListModel
 {
 public:
-    explicit Lines(const std::vector<SitemapEntry>& keywords)
+    Lines(const std::vector<SitemapEntry>& keywords, QObject* parent) : QAbstractListModel(parent)
     {
         for (const SitemapEntry& keyword : keywords) {
             m_Rows.push_back({&keyword, false});
@@ -110,9 +110,8 @@ private:
 
 IndexPane::IndexPane(const std::vector<SitemapEntry>& keywords, ShowTopicFunction show, QWidget* parent)
     : QWidget(parent), m_Show(std::move(show)), m_Field(new QLineEdit(this)), m_List(new QListView(this)),
-      m_Lines(new Lines(keywords))
+      m_Lines(new Lines(keywords, this))
 {
-    m_Lines->setParent(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QString::fromUtf8(Texts::HelpIndexPrompt), this));
     m_Field->setObjectName(QStringLiteral("indexField"));
