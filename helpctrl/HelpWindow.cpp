@@ -218,10 +218,8 @@ void HelpWindow::Restore()
 {
     resize(DefaultWidth, DefaultHeight);
     const std::optional<WindowRecord> record = LoadWindowRecord();
-    if (!record || !restoreGeometry(record->Geometry)) {
-        resize(DefaultWidth, DefaultHeight);
-        return;
-    }
+    if (!record || !restoreGeometry(record->Geometry))
+        return; // a geometry Qt cannot read leaves the window as it was
     KeepOnScreens();
     m_PaneState = record->Splitter;
     m_PaneShown = record->PaneShown;
