@@ -128,13 +128,26 @@ class Desktop:
         self.output = wait_for(lambda: [o for o in self.outputs() if o not in self.earlier], 10)
         return bool(self.output)
 
-    def keys(self, *keys):
-        """Keys typed on the compositor's keyboard, which it gives to the window that has its focus."""
+    def focus(self):
+        """Gives the X server's keyboard to the compositor's output window, which passes it on."""
         window = self.output[0]
         if subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True).stdout.strip() != str(
                 int(window, 16)):
             subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False)
-        subprocess.run(["xdotool", "key", "--delay", "120", *keys], check=False)
+
+    def keys(self, player, *keys):
+        """Keys typed on the compositor's keyboard, one at a time, each until the player's record
+        shows it arrived: under load a key typed while the compositor is still busy can be lost,
+        and a lost Tab would send every later key to the wrong button."""
+        for key in keys:
+            presses = 2 * len(key.split("+"))
+            for _ in range(3):
+                before = player.key_events()
+                self.focus()
+                subprocess.run(["xdotool", "key", key], check=False)
+                if wait_for(lambda: player.key_events() >= before + presses or player.process.poll() is not None, 5):
+                    break
+            time.sleep(0.1)
 
     def stop(self):
         self.weston.terminate()
@@ -160,6 +173,11 @@ class Player:
     def requests(self):
         with open(self.record, errors="replace") as record:
             return [line.split("-> ", 1)[1].strip() for line in record if "-> " in line]
+
+    def key_events(self):
+        """How many key presses and releases the player's windows were given."""
+        with open(self.record, errors="replace") as record:
+            return sum(1 for line in record if re.search(r"wl_keyboard@\d+\.key\(", line))
 
     def keyboard_entries(self):
         """How many times a window of the player got the keyboard."""
@@ -196,17 +214,20 @@ def check_box_and_close(program, desktop, tree, bus, failures):
         wanted = {f"set_min_size({w}, {h})" for w, h in [(691, 574)]} | {"set_max_size(691, 574)"}
         if not wanted <= sizes:
             failures.append(f"the window is not of its fixed size: {sorted(sizes)}")
-        wait_for(player.keyboard_entries, 10)
-        desktop.keys(*["Tab"] * 7, "space")  # "À propos"
+        if not wait_for(player.keyboard_entries, 20):
+            failures.append("the window never gets the keyboard")
+            return
+        desktop.keys(player, *["Tab"] * 7, "space")  # "À propos"
         parent = re.compile(r"^xdg_toplevel@\d+\.set_parent\(" + re.escape(main) + r"\)")
         if not wait_for(lambda: any(parent.match(r) for r in player.requests()), 10):
-            failures.append("the box does not open over the window")
+            failures.append("the box does not open over the window (%d key events reached the player, "
+                            "%d keyboard entries)" % (player.key_events(), player.keyboard_entries()))
         # The box has the keyboard, and then, once closed, gives it back to the window.
         wait_for(lambda: player.keyboard_entries() >= 2, 10)
         entries = player.keyboard_entries()
-        desktop.keys("Return")
+        desktop.keys(player, "Return")
         wait_for(lambda: player.keyboard_entries() > entries, 10)
-        desktop.keys("alt+f")
+        desktop.keys(player, "alt+f")
         if not player.ended():
             failures.append("Alt+F does not end the program")
         elif player.process.returncode != 0:
@@ -226,8 +247,10 @@ def check_notification_area(program, desktop, tree, bus, area, failures):
         if not wait_for(lambda: player.toplevels(MAIN_TITLE), 20):
             failures.append("the window never shows")
             return
-        wait_for(player.keyboard_entries, 10)
-        desktop.keys(*["Tab"] * 8, "space")  # "Réduire en Icone"
+        if not wait_for(player.keyboard_entries, 20):
+            failures.append("the window never gets the keyboard")
+            return
+        desktop.keys(player, *["Tab"] * 8, "space")  # "Réduire en Icone"
         if not wait_for(lambda: area.items, 10):
             failures.append("the icon does not show in the notification area")
             return
@@ -241,7 +264,7 @@ def check_notification_area(program, desktop, tree, bus, area, failures):
             failures.append("the icon's activation does not bring the window back")
             return
         wait_for(lambda: player.keyboard_entries() > entries, 10)
-        desktop.keys("F1")
+        desktop.keys(player, "F1")
         if not wait_for(lambda: player.toplevels(HELP_TITLE), 20):
             failures.append("F1 opens no help window")
     finally:
@@ -267,6 +290,9 @@ def run(program, failures):
             check_notification_area(program, desktop, tree, address, area, failures)
         finally:
             desktop.stop()
+            if failures:
+                with open(os.path.join(tree, "weston.log"), errors="replace") as log:
+                    print("the compositor's log ends with:\n" + "".join(log.readlines()[-20:]))
 
 
 def private_session_bus():
