@@ -133,7 +133,10 @@ class Desktop:
         window = self.output[0]
         if subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True).stdout.strip() != str(
                 int(window, 16)):
-            subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False)
+            try:
+                subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False, timeout=5)
+            except subprocess.TimeoutExpired:
+                pass  # typed keys then show whether the focus came
 
     def keys(self, player, *keys):
         """Keys typed on the compositor's keyboard, one at a time, each until the player's record
