@@ -177,15 +177,18 @@ class Player:
         with open(self.record, errors="replace") as record:
             return [line.split("-> ", 1)[1].strip() for line in record if "-> " in line]
 
+    def events(self, pattern):
+        """How many events of the player's record match the pattern."""
+        with open(self.record, errors="replace") as record:
+            return sum(1 for line in record if re.search(pattern, line))
+
     def key_events(self):
         """How many key presses and releases the player's windows were given."""
-        with open(self.record, errors="replace") as record:
-            return sum(1 for line in record if re.search(r"wl_keyboard@\d+\.key\(", line))
+        return self.events(r"wl_keyboard@\d+\.key\(")
 
     def keyboard_entries(self):
         """How many times a window of the player got the keyboard."""
-        with open(self.record, errors="replace") as record:
-            return sum(1 for line in record if re.search(r"wl_keyboard@\d+\.enter\(", line))
+        return self.events(r"wl_keyboard@\d+\.enter\(")
 
     def toplevels(self, title):
         """The xdg_toplevel objects that were given this title, in order."""
